@@ -1,0 +1,86 @@
+/* The disk access library: lists drives, recognises NVR disks, reads their ext2 volumes,
+ * directories, files and whole drives. Every function is safe to call with any handle value:
+ * a null, closed, stale or foreign handle gets a failure code, never a crash. */
+#ifndef TQHD_H
+#define TQHD_H
+
+#include "tqhd_types.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define TQHD_API __attribute__((visibility("default")))
+#else
+#define TQHD_API
+#endif
+
+/* ---- Inventory ---- */
+
+/* Scans for newly attached drives, then copies up to *count records of listed NVR disks into
+ * list (all of them when *count is 0; none when list is null). *count receives the number copied. */
+TQHD_API int32_t TQHD_GetHardDiskList(TQHD_DISK_INFO* list, unsigned* count);
+/* The same for drives that are present but not usable NVR disks (lSize holds the capacity in MiB). */
+TQHD_API int32_t TQHD_GetDiskList(TQHD_DISK_INFO* list, unsigned* count);
+/* The disk handle of the listed NVR disk with info->hdindex, or null. Disk handles are owned by
+ * the library and stay valid while the disk is listed; closing one does nothing. */
+TQHD_API TQHD_HANDLE TQHD_OpenHardDisk(const TQHD_DISK_INFO* info);
+/* The disk handle named by the drive prefix "/N/" of an RName, or null. */
+TQHD_API TQHD_HANDLE TQHD_OpenHardDiskByRName(const char* rname);
+/* Always null. */
+TQHD_API TQHD_HANDLE TQHD_OpenHardDiskByDir(const char* path);
+/* The library's read-only record of a listed disk (name, then drive record); kind must be 1.
+ * The record stays at its address while the disk is listed. */
+TQHD_API const TQHD_DEVICE_INFO* TQHD_GetDeviceInfo(const TQHD_DISK_INFO* info, int32_t kind);
+TQHD_API const TQHD_DEVICE_INFO* TQHD_GetDeviceInfoByRName(const char* rname, int32_t kind);
+/* The volumes of a disk; list must hold 4 records (or be null to count only). */
+TQHD_API int32_t TQHD_GetDriverList(TQHD_HANDLE disk, TQHD_DRIVER_INFO* list, int32_t* count);
+TQHD_API int32_t TQHD_GetDriverListByRName(const char* rname, TQHD_DRIVER_INFO* list, int32_t* count);
+
+/* ---- Directories ---- */
+
+/* Opens the directory named by a find record, or the root of volume when from is null.
+ * Close the handle with TQHD_CloseHandle. */
+TQHD_API TQHD_HANDLE TQHD_OpenFindFile(TQHD_HANDLE disk, const TQHD_FIND_DATA* from, int32_t volume);
+/* Fills *first with the first visible entry; pNext chains the rest. The chain belongs to the
+ * directory handle and ends with it; *first is the caller's. */
+TQHD_API int32_t TQHD_GetFindFile(TQHD_HANDLE dir, TQHD_FIND_DATA* first);
+/* Opens a directory by RName: "/N/V/" is the root of volume V of drive N, "/N/V/a/b/" a directory. */
+TQHD_API TQHD_HANDLE TQHD_OpenFindFileByRName(const char* rname);
+
+/* ---- Files and whole drives ---- */
+
+TQHD_API TQHD_HANDLE TQHD_OpenFileByFind(TQHD_HANDLE disk, const TQHD_FIND_DATA* record);
+/* "/N/" opens the whole drive N as one file; "/N/V/dir/name" opens a file. */
+TQHD_API TQHD_HANDLE TQHD_OpenFileByRName(const char* rname);
+/* Bytes read (0 at the end), or a negative value: -1 on failure, -2 while the disk formats. */
+TQHD_API int32_t TQHD_ReadFile(TQHD_HANDLE file, void* buffer, int32_t length);
+/* origin: 0 from the start, 1 from the current position, 2 from the end. */
+TQHD_API int32_t TQHD_SeekFile(TQHD_HANDLE file, int32_t offset, int32_t origin);
+TQHD_API int64_t TQHD_GetFileLength(TQHD_HANDLE file);
+TQHD_API int64_t TQHD_GetFileCurrentPosition(TQHD_HANDLE file);
+
+/* ---- Handles, registrations, workers ---- */
+
+/* Destroys a directory or file handle; disk handles and null are accepted and left alone. */
+TQHD_API int32_t TQHD_CloseHandle(TQHD_HANDLE handle);
+TQHD_API int32_t TQHD_UnInitialize(void);
+/* Asks the disk's copy and format workers to stop; does not wait for them. */
+TQHD_API int32_t TQHD_Stop(TQHD_HANDLE disk);
+TQHD_API int32_t TQHD_SetPar(void);
+TQHD_API int32_t TQHD_SetParByRName(void);
+/* Registers the calling program's name on the handle's disk (shown when a format is refused). */
+TQHD_API int32_t TQHD_SetExeFileName(TQHD_HANDLE handle, const char* programName);
+/* Event delivery for the disk's workers; a null callback or window switches that path off.
+ * Both registrations share one user value: the latest registration sets it. */
+TQHD_API int32_t TQHD_RegistIntCallBack(TQHD_HANDLE disk, uint32_t userValue, TQHD_EVENT_CALLBACK callback);
+TQHD_API int32_t TQHD_RegistIntCallBackByRName(const char* rname, uint32_t userValue, TQHD_EVENT_CALLBACK callback);
+TQHD_API int32_t TQHD_RegistIntMsg(TQHD_HANDLE disk, uint32_t userValue, TQHD_HWND window, uint32_t messageId);
+TQHD_API int32_t TQHD_RegistIntMsgByRName(const char* rname, uint32_t userValue, TQHD_HWND window, uint32_t messageId);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
