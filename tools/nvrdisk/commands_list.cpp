@@ -1,0 +1,57 @@
+// `nvrdisk list`: the NVR disks with their volumes, then the other drives.
+#include <algorithm>
+#include <cstdint>
+#include <iostream>
+
+#include "commands.h"
+#include "device_directory_option.h"
+#include "format.h"
+#include "inventory.h"
+
+namespace nvrdisk {
+namespace {
+
+std::string diskSize(TQHD_HANDLE disk) {
+    const int64_t length = TQHD_GetFileLength(disk);
+    return length < 0 ? "size unknown" : humanSize(static_cast<uint64_t>(length));
+}
+
+void printVolumes(TQHD_HANDLE disk, int32_t drive) {
+    for (const TQHD_DRIVER_INFO& volume : readVolumes(disk)) {
+        const std::string rname = "/" + std::to_string(drive) + "/" + std::to_string(volume.lVolume) + "/";
+        std::cout << "    volume " << volume.lVolume << "  partition " << volume.lPartition << "  "
+                  << volumeKind(volume);
+        if (volume.lPartition != TQHD_RAW_PARTITION) std::cout << "  " << rname;
+        std::cout << "\n";
+    }
+}
+
+void printNvrDisk(const NvrDisk& disk) {
+    TQHD_HANDLE handle = TQHD_OpenHardDisk(&disk.info);  // owned by the library, never closed
+    std::cout << "  drive " << disk.info.hdindex << "  \"" << disk.name << "\"  group " << disk.info.lGroup << "  "
+              << (handle ? diskSize(handle) : "no longer listed") << "\n";
+    if (handle) printVolumes(handle, disk.info.hdindex);
+}
+
+void printOtherDrive(const TQHD_DISK_INFO& info) {
+    const uint64_t capacity = static_cast<uint64_t>(std::max(info.lSize, 0)) << 20;  // lSize is in MiB
+    std::cout << "  drive " << info.hdindex << "  " << humanSize(capacity) << "\n";
+}
+
+}  // namespace
+
+void listDrives() {
+    const Inventory inventory = readInventory();
+    if (inventory.nvrDisks.empty() && inventory.otherDrives.empty()) {
+        std::cout << "No drives attached (looked in " << currentDeviceDirectory() << ", drives 1 to 25).\n";
+        return;
+    }
+    std::cout << "NVR disks:\n";
+    if (inventory.nvrDisks.empty()) std::cout << "  none\n";
+    for (const NvrDisk& disk : inventory.nvrDisks) printNvrDisk(disk);
+    std::cout << "Other drives:\n";
+    if (inventory.otherDrives.empty()) std::cout << "  none\n";
+    for (const TQHD_DISK_INFO& info : inventory.otherDrives) printOtherDrive(info);
+}
+
+}  // namespace nvrdisk

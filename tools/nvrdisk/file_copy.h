@@ -1,0 +1,27 @@
+// Reads a file or a whole drive of an NVR disk through the disk library and writes it out.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "library_handle.h"
+
+namespace nvrdisk {
+
+class ProgressBar;
+
+// A file, or a whole drive when the RName is exactly "/N/", opened for reading.
+struct ReadSource {
+    LibraryHandle handle;
+    bool wholeDrive = false;
+    uint64_t length = 0;
+};
+
+// Throws CommandError when the RName names neither a file nor a listed drive.
+ReadSource openSource(const std::string& rname);
+
+// Reads in 1 MiB pieces (whole 512-byte sectors for a drive) and writes each to the descriptor.
+// Returns the bytes copied; throws CommandError when a read or a write fails.
+uint64_t copyToDescriptor(const ReadSource& source, int outputDescriptor, ProgressBar& progress);
+
+}  // namespace nvrdisk
