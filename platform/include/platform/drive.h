@@ -44,6 +44,8 @@ bool usingDeviceDirectory();
 int driveNumberOfEntry(const std::string& entryName);
 
 // Opens drive N; null when it is absent or cannot be opened with that access and share mode.
+// On failure errno tells why: ENOENT absent, EBUSY refused by the share mode of another handle of
+// this process, EACCES no permission, ENODEV neither a file nor a block device.
 std::unique_ptr<Drive> openDrive(int number, Access access, unsigned share);
 // Opens a drive file or block device by path, with the same rules.
 std::unique_ptr<Drive> openDrivePath(const std::string& path, Access access, unsigned share);
