@@ -1,0 +1,38 @@
+#include "library_state.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace drelmo {
+
+namespace {
+
+// Created on first use and never destroyed: the library's threads may still reach them while the
+// process exits. StopLibrary empties them.
+struct Globals {
+    nvr::CriticalSection globalLock;
+    Inventory inventory;
+    HandleRegistry handles;
+    std::atomic<bool> ready{false};
+};
+
+Globals& TheGlobals() {
+    static Globals* globals = new Globals();
+    return *globals;
+}
+
+}  // namespace
+
+nvr::CriticalSection& GlobalLock() { return TheGlobals().globalLock; }
+Inventory& TheInventory() { return TheGlobals().inventory; }
+HandleRegistry& Handles() { return TheGlobals().handles; }
+
+void SetReady(bool ready) { TheGlobals().ready.store(ready, std::memory_order_release); }
+bool IsReady() { return TheGlobals().ready.load(std::memory_order_acquire); }
+
+void WaitReady() {
+    while (!IsReady()) std::this_thread::sleep_for(std::chrono::milliseconds(15));
+}
+
+}  // namespace drelmo
