@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@ namespace nvrtest {
 // any expected byte of a generated file without keeping it.
 uint8_t patternByte(uint64_t seed, uint64_t offset);
 std::vector<uint8_t> patternBytes(uint64_t seed, uint64_t size);
+// Fills `out` with the pattern bytes of `seed` from `offset` on (for writing big files in pieces).
+void fillPattern(uint64_t seed, uint64_t offset, std::span<uint8_t> out);
 
 // One entry of a volume's tree. Directories end with '/' ("dir/sub/"); files carry content given
 // either literally or as `size` pattern bytes of `seed`.
@@ -47,6 +50,7 @@ struct PartitionSpec {
     uint8_t type = 0x83;             // MBR type byte; 0 leaves the entry empty
     Ext2Options ext2;
     std::string diskName;            // raw area only; at most 32 bytes are written... or more, to test the cut
+    uint64_t patternSeed = 0;        // Pattern only; 0 picks the entry index + 1, so partitions differ
 };
 
 struct DiskSpec {
