@@ -44,12 +44,22 @@ int32_t DiskState::Probe(TQHD_DISK_INFO* info) {
     if (info == nullptr) return TQHD_E_PARAM;
     info_ = *info;
     driveNumber_ = info->hdindex;
-    return ProbeLocked(info);
-}
-
-int32_t DiskState::ProbeLocked(TQHD_DISK_INFO* info) {
     drive_ = openForReading(driveNumber_);
     if (!drive_) return TQHD_E_NOTFOUND;
+    return Judge(info);
+}
+
+int32_t DiskState::ProbeWith(std::unique_ptr<platform::Drive> drive, TQHD_DISK_INFO* info) {
+    nvr::CAutoCri guard(lock_);
+    if (info == nullptr || !drive) return TQHD_E_PARAM;
+    info_ = *info;
+    driveNumber_ = info->hdindex;
+    drive_ = std::move(drive);
+    return Judge(info);
+}
+
+// Reads the boot record and decides: the signature, or an ext2 superblock in the first partition.
+int32_t DiskState::Judge(TQHD_DISK_INFO* info) {
     bootBytes_.fill(0);
     const bool bootRead = drive_->readAt(0, bootBytes_.data(), bootBytes_.size()) == kBootRecordSize;
     boot_ = decodeBootRecord(bootBytes_);

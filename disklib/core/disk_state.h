@@ -40,6 +40,8 @@ public:
     // Opens drive info->hdindex and decides whether it is an NVR disk. TQHD_OK keeps the drive open;
     // otherwise info->lSize receives the capacity in MiB (except when the drive cannot be opened).
     int32_t Probe(TQHD_DISK_INFO* info);
+    // The same decision on a drive opened by the caller (an image in memory, for tests and fuzzing).
+    int32_t ProbeWith(std::unique_ptr<platform::Drive> drive, TQHD_DISK_INFO* info);
     void CloseDrive();
     bool DriveOpen();
     int32_t DriveNumber() const { return driveNumber_; }
@@ -90,7 +92,7 @@ public:
     std::unique_ptr<platform::MessageThread> formatWorker;
 
 private:
-    int32_t ProbeLocked(TQHD_DISK_INFO* info);
+    int32_t Judge(TQHD_DISK_INFO* info);
     int32_t ReadCapacityMiB();
     Volume* VolumeAt(int32_t volume);
 
