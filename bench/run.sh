@@ -90,7 +90,7 @@ done
 debugfs_ls_seconds=$(best_debugfs "ls /crowd")
 debugfs_lsl_seconds=$(best_debugfs "ls -l /crowd")
 
-row() { printf "%-44s %12s %12s %8s   %s\n" "$@"; }
+row() { printf "%-48s %12s %12s %8s   %s\n" "$@"; }
 milliseconds() { awk -v s="$1" 'BEGIN { printf "%.2f ms", s * 1000 }'; }
 echo
 echo "Image $(mib "$image_bytes") MiB; file 256 MiB at volume block $first_block; $entries entries listed."

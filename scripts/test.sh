@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: a normal build in build/ and an AddressSanitizer +
 # UndefinedBehaviorSanitizer build in build-asan/. Fails when anything fails.
+# NVRDISK_BUILD_DIR names another pair of build directories (DIR and DIR-asan).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/build_tree.sh
@@ -21,13 +22,16 @@ run_tests() {
   return "$status"
 }
 
-failed=0
-build_tree build
-run_tests build || failed=1
-build_tree build-asan -DNVRDISK_SANITIZE=ON
-run_tests build-asan || failed=1
+normal=${NVRDISK_BUILD_DIR:-build}
+sanitized=$normal-asan
 
-for directory in build build-asan; do
+failed=0
+build_tree "$normal"
+run_tests "$normal" || failed=1
+build_tree "$sanitized" -DNVRDISK_SANITIZE=ON
+run_tests "$sanitized" || failed=1
+
+for directory in "$normal" "$sanitized"; do
   echo
   echo "== $directory"
   cat "$directory/ctest-summary.txt"

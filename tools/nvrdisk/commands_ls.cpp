@@ -57,12 +57,13 @@ bool printSingleFile(TQHD_HANDLE disk, const std::string& rname) {
 
 void listDirectory(const std::string& rname) {
     TQHD_HANDLE disk = TQHD_OpenHardDiskByRName(rname.c_str());
-    if (disk == nullptr) throw CommandError(rname + " is not on a listed NVR disk (see nvrdisk list)");
+    if (disk == nullptr)
+        throw CommandError(rname + " is not on a listed NVR disk (see nvrdisk list)", TQHD_E_PARAM);
     if (isDrivePrefix(rname)) return printDriveVolumes(disk, rname);
     LibraryHandle directory(TQHD_OpenFindFileByRName(withTrailingSlash(rname).c_str()));
     if (directory) return printEntries(disk, readEntries(directory.get()));
     if (!printSingleFile(disk, rname))
-        throw CommandError("no directory or file " + rname + " (a raw data area cannot be listed)");
+        throw CommandError("no directory or file " + rname + " (a raw data area cannot be listed)", TQHD_E_PARAM);
 }
 
 }  // namespace nvrdisk

@@ -40,7 +40,7 @@ void writeAll(int descriptor, const uint8_t* bytes, size_t count) {
 [[noreturn]] void throwReadFailure(int32_t result, uint64_t position) {
     const std::string where = " at byte " + std::to_string(position);
     if (result == -2) throw CommandError("the disk is being formatted; reading stopped" + where, TQHD_E_FORMATTING);
-    throw CommandError("reading failed" + where);
+    throw CommandError("reading failed" + where, TQHD_E_READ);
 }
 
 }  // namespace
@@ -49,11 +49,14 @@ ReadSource openSource(const std::string& rname) {
     ReadSource source;
     source.wholeDrive = isDrivePrefix(rname);
     source.handle = LibraryHandle(TQHD_OpenFileByRName(rname.c_str()));
+    // The library answers an RName it cannot resolve with a null handle; its code for that case
+    // is TQHD_E_PARAM.
     if (!source.handle)
         throw CommandError(source.wholeDrive ? "drive " + rname + " is not a listed NVR disk (see nvrdisk list)"
-                                             : "no file " + rname + " on a listed NVR disk");
+                                             : "no file " + rname + " on a listed NVR disk",
+                           TQHD_E_PARAM);
     const int64_t length = TQHD_GetFileLength(source.handle.get());
-    if (length < 0) throw CommandError("cannot learn the length of " + rname);
+    if (length < 0) throw CommandError("cannot learn the length of " + rname, TQHD_E_READ);
     source.length = static_cast<uint64_t>(length);
     return source;
 }
