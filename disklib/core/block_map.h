@@ -43,8 +43,6 @@ private:
     uint32_t perBlock_;
     std::vector<CachedBlock> levels_;  // the pointer block read last at each depth (0 = top)
     std::vector<uint8_t> scratch_;
-    uint64_t leafFirstLogical_ = 0;
-    int leafDepth_ = -1;
 };
 
 }  // namespace drelmo

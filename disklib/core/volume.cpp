@@ -71,7 +71,11 @@ int64_t Volume::readBytes(platform::Drive& drive, uint64_t offset, void* buffer,
 nvr::Code Volume::loadDescriptors(platform::Drive& drive) {
     const uint64_t bytes = descriptorBlocks_ * blockSize_;
     const uint64_t tableBytes = inodeTableBlocks_ * blockSize_;
+    const int64_t driveLength = drive.length();
     if (bytes > kMaxTableBytes || tableBytes > kMaxTableBytes) return TQHD_E_NOMEM;
+    if (driveLength >= 0 && (bytes > static_cast<uint64_t>(driveLength) || tableBytes > static_cast<uint64_t>(driveLength))) {
+        return TQHD_E_READ;  // tables larger than the drive cannot be read
+    }
     std::vector<uint8_t> table(bytes);
     const uint64_t offset = (uint64_t{superblock_.firstDataBlock} + 1) * blockSize_;
     if (readBytes(drive, offset, table.data(), table.size()) != static_cast<int64_t>(bytes)) return TQHD_E_READ;
@@ -104,7 +108,10 @@ nvr::Code Volume::loadGroup(platform::Drive& drive, uint32_t group) {
 nvr::Result<DirectoryContent> Volume::readDirectoryContent(platform::Drive& drive, const InodeBytes& bytes) {
     const Inode inode = decodeInode(bytes);
     const uint64_t rounded = ceilDiv(inode.size, blockSize_) * blockSize_;
-    if (rounded > kMaxDirectoryBytes || rounded > uint64_t{superblock_.blocksCount} * blockSize_) {
+    // A directory larger than its volume or its drive is corrupt; do not allocate for it.
+    const int64_t driveLength = drive.length();
+    if (rounded > kMaxDirectoryBytes || rounded > uint64_t{superblock_.blocksCount} * blockSize_ ||
+        (driveLength >= 0 && rounded > static_cast<uint64_t>(driveLength))) {
         return nvr::fail(TQHD_E_NOMEM);
     }
     auto content = std::make_shared<std::vector<uint8_t>>(rounded, 0);
