@@ -144,6 +144,37 @@ TEST_F(RealVolume, TenBytesFromOffset1020EndAtBlock1Offset6) {
     }());
 }
 
+// Counts the requests that reach a drive.
+class CountingDrive : public platform::Drive {
+public:
+    explicit CountingDrive(platform::Drive& inner) : inner_(inner) {}
+    int64_t readAt(uint64_t offset, void* buffer, size_t count) override {
+        ++reads;
+        return inner_.readAt(offset, buffer, count);
+    }
+    int64_t writeAt(uint64_t offset, const void* buffer, size_t count) override { return -1; }
+    int64_t length() override { return inner_.length(); }
+    bool flush() override { return true; }
+    int reads = 0;
+
+private:
+    platform::Drive& inner_;
+};
+
+TEST_F(RealVolume, AContiguousFileIsReadWithOneRequestPerBlockTable) {
+    const Inode inode = FileInode();
+    CountingDrive counting(*drive_);
+    FilePosition position;
+    std::vector<uint8_t> buffer(kSize);
+    ASSERT_EQ(volume_->fileRead(counting, inode, position, buffer.data(), kSize), static_cast<int32_t>(kSize));
+    // The direct blocks; the single-indirect block and its run; the double-indirect block, its
+    // first pointer block and that block's run.
+    EXPECT_EQ(counting.reads, 6);
+    std::vector<uint8_t> expected(kSize);
+    nvrtest::fillPattern(kSeed, 0, expected);
+    EXPECT_TRUE(buffer == expected);
+}
+
 TEST_F(RealVolume, ReadsBeyondTheEndDeliverNothing) {
     const Inode inode = FileInode();
     FilePosition position{static_cast<uint32_t>(kSize / 1024), static_cast<uint32_t>(kSize % 1024)};
