@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Builds everything (Release) and shows nvrdisk on a generated sample device directory.
+# NVRDISK_BUILD_DIR names another build directory than build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/build_tree.sh
 
 bash scripts/setup.sh
-build_tree build -DCMAKE_BUILD_TYPE=Release
+build=${NVRDISK_BUILD_DIR:-build}
+build_tree "$build" -DCMAKE_BUILD_TYPE=Release
 
-nvrdisk=build/bin/nvrdisk
-sample=build/sample
+nvrdisk=$build/bin/nvrdisk
+sample=$build/sample
 
 show() {
   echo

@@ -18,10 +18,9 @@ std::string diskSize(TQHD_HANDLE disk) {
 
 void printVolumes(TQHD_HANDLE disk, int32_t drive) {
     for (const TQHD_DRIVER_INFO& volume : readVolumes(disk)) {
-        const std::string rname = "/" + std::to_string(drive) + "/" + std::to_string(volume.lVolume) + "/";
         std::cout << "    volume " << volume.lVolume << "  partition " << volume.lPartition << "  "
                   << volumeKind(volume);
-        if (volume.lPartition != TQHD_RAW_PARTITION) std::cout << "  " << rname;
+        if (volume.lPartition != TQHD_RAW_PARTITION) std::cout << "  /" << drive << "/" << volume.lVolume << "/";
         std::cout << "\n";
     }
 }

@@ -24,8 +24,9 @@ std::string entrySize(TQHD_HANDLE disk, const TQHD_FIND_DATA& entry) {
 }
 
 void printEntries(TQHD_HANDLE disk, std::vector<TQHD_FIND_DATA> entries) {
-    std::sort(entries.begin(), entries.end(),
-              [](const TQHD_FIND_DATA& a, const TQHD_FIND_DATA& b) { return strcasecmp(a.szName, b.szName) < 0; });
+    std::sort(entries.begin(), entries.end(), [](const TQHD_FIND_DATA& left, const TQHD_FIND_DATA& right) {
+        return strcasecmp(left.szName, right.szName) < 0;
+    });
     std::printf("%-4s  %12s  %8s  %s\n", "type", "size", "inode", "name");
     for (const TQHD_FIND_DATA& entry : entries) {
         const bool directory = entry.lType == TQHD_TYPE_DIRECTORY;

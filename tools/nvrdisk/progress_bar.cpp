@@ -14,7 +14,11 @@ constexpr auto redrawInterval = std::chrono::milliseconds(100);
 
 std::string bar(double fraction) {
     const int filled = static_cast<int>(fraction * barWidth);
-    return "[" + std::string(filled, '#') + std::string(barWidth - filled, ' ') + "]";
+    std::string text(barWidth + 2, ' ');
+    text.front() = '[';
+    text.back() = ']';
+    std::fill_n(text.begin() + 1, filled, '#');
+    return text;
 }
 
 }  // namespace
