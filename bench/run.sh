@@ -13,9 +13,9 @@
 #
 # Our figures exclude the library's drive scan at start (the programs time only reads and
 # listings). dd's figures are its own reported copy times. debugfs runs as a whole program, so
-# its times include opening the volume. Each measurement is repeated (REPEATS, default 5) and
-# the best is kept. Environment: BUILD_DIR (default build), BENCH_DIR (default
-# $BUILD_DIR/bench-work), REPEATS.
+# its times include opening the volume. Measurements run in rounds (REPEATS, default 5), each
+# round every contender once, and the best round of each is kept.
+# Environment: BUILD_DIR (default build), BENCH_DIR (default $BUILD_DIR/bench-work), REPEATS.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -46,49 +46,52 @@ mib_per_s() { awk -v bytes="$1" -v s="$2" 'BEGIN { printf "%.1f", bytes / 104857
 mib() { awk -v bytes="$1" 'BEGIN { printf "%.1f", bytes / 1048576 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
-# dd's own copy time in seconds, best of $repeats; arguments go to dd.
-best_dd() {
-  local best="" seconds
-  for _ in $(seq "$repeats"); do
-    seconds=$(dd "$@" of=/dev/null 2>&1 | awk -F', ' '/copied/ { split($(NF-1), t, " "); print t[1] }')
-    best=$(smaller "$seconds" "$best")
-  done
-  echo "$best"
+# dd's own copy time in seconds; arguments go to dd.
+dd_seconds() {
+  dd "$@" of=/dev/null 2>&1 | awk -F', ' '/copied/ { split($(NF-1), t, " "); print t[1] }'
 }
 
-# Wall time of a whole debugfs run on the volume, best of $repeats.
-best_debugfs() {
-  local best="" start end
-  for _ in $(seq "$repeats"); do
-    start=$(seconds_now)
-    debugfs -R "$1" "$volume" >/dev/null 2>&1
-    end=$(seconds_now)
-    best=$(smaller "$(elapsed "$start" "$end")" "$best")
-  done
-  echo "$best"
+# Wall time of a whole debugfs run on the volume.
+debugfs_seconds() {
+  local start end
+  start=$(seconds_now)
+  debugfs -R "$1" "$volume" >/dev/null 2>&1
+  end=$(seconds_now)
+  elapsed "$start" "$end"
 }
 
-echo "bench: (a) 256 MiB file"
-read -r our_file_bytes our_file_seconds _ < <("$build/bin/read_file_bench" "$devices" /1/0/big.bin "$repeats")
-[ "$our_file_bytes" -eq "$file_bytes" ] || { echo "bench: read $our_file_bytes bytes of big.bin" >&2; exit 1; }
-dd_file_seconds=$(best_dd if="$image" bs=1M iflag=skip_bytes,count_bytes \
-  skip=$((volume_offset + first_block * 4096)) count="$file_bytes")
-debugfs_dump_seconds=$(best_debugfs "dump /big.bin /dev/null")
+# Seconds of one read of an RName through the library, in a fresh process like dd's.
+our_read() {
+  local bytes seconds
+  read -r bytes seconds _ < <("$build/bin/read_file_bench" "$devices" "$1" 1)
+  [ "$bytes" -eq "$2" ] || { echo "bench: read $bytes of $2 bytes of $1" >&2; exit 1; }
+  echo "$seconds"
+}
 
-echo "bench: (b) whole drive"
-read -r our_drive_bytes our_drive_seconds _ < <("$build/bin/read_file_bench" "$devices" /1/ "$repeats")
-[ "$our_drive_bytes" -eq "$image_bytes" ] || { echo "bench: read $our_drive_bytes bytes of the drive" >&2; exit 1; }
-dd_drive_seconds=$(best_dd if="$image" bs=1M)
+declare -A best
+keep() { best[$1]=$(smaller "$2" "${best[$1]:-}"); }
 
-echo "bench: (c) directory of 3800 entries"
-our_list_first="" our_list_again=""
-for _ in $(seq "$repeats"); do
+# Each round runs every contender once, one after the other, so that a change in the machine's
+# load meets both sides alike; the best round of each is kept.
+for round in $(seq "$repeats"); do
+  echo "bench: round $round of $repeats"
+  keep our_file "$(our_read /1/0/big.bin "$file_bytes")"
+  keep dd_file "$(dd_seconds if="$image" bs=1M iflag=skip_bytes,count_bytes \
+    skip=$((volume_offset + first_block * 4096)) count="$file_bytes")"
+  keep debugfs_dump "$(debugfs_seconds "dump /big.bin /dev/null")"
+  keep our_drive "$(our_read /1/ "$image_bytes")"
+  keep dd_drive "$(dd_seconds if="$image" bs=1M)"
   read -r entries first again < <("$build/bin/list_dir_bench" "$devices" /1/0/crowd/ 20)
-  our_list_first=$(smaller "$first" "$our_list_first")
-  our_list_again=$(smaller "$again" "$our_list_again")
+  keep our_list_first "$first"
+  keep our_list_again "$again"
+  keep debugfs_ls "$(debugfs_seconds "ls /crowd")"
+  keep debugfs_lsl "$(debugfs_seconds "ls -l /crowd")"
 done
-debugfs_ls_seconds=$(best_debugfs "ls /crowd")
-debugfs_lsl_seconds=$(best_debugfs "ls -l /crowd")
+our_file_seconds=${best[our_file]} dd_file_seconds=${best[dd_file]}
+debugfs_dump_seconds=${best[debugfs_dump]}
+our_drive_seconds=${best[our_drive]} dd_drive_seconds=${best[dd_drive]}
+our_list_first=${best[our_list_first]} our_list_again=${best[our_list_again]}
+debugfs_ls_seconds=${best[debugfs_ls]} debugfs_lsl_seconds=${best[debugfs_lsl]}
 
 row() { printf "%-48s %12s %12s %8s   %s\n" "$@"; }
 milliseconds() { awk -v s="$1" 'BEGIN { printf "%.2f ms", s * 1000 }'; }
