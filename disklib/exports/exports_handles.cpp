@@ -55,10 +55,12 @@ int32_t TQHD_SetExeFileName(TQHD_HANDLE handle, const char* programName) {
 int32_t TQHD_Stop(TQHD_HANDLE disk) {
     return Guarded<int32_t>(TQHD_E_NOMEM, [&] {
         WaitReady();
-        nvr::CAutoCri guard(GlobalLock());
         if (disk == nullptr) return TQHD_E_FAIL;
+        // Looked up before the global lock: should this call hold the last reference to a disk
+        // the watcher just removed, its retirement (which waits for workers) runs unlocked.
         auto state = DiskOf(disk);
-        if (!state) return TQHD_E_PARAM;
+        nvr::CAutoCri guard(GlobalLock());
+        if (!state || state->retired) return TQHD_E_PARAM;
         state->RequestStop();
         return TQHD_OK;
     });
