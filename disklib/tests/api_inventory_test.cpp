@@ -9,23 +9,18 @@ namespace {
 
 class InventoryTest : public ApiTest {};
 
-std::vector<TQHD_DISK_INFO> HardDisks() {
+// Copies a whole disk list: asks for the count first, then for the records.
+std::vector<TQHD_DISK_INFO> List(int32_t (*lister)(TQHD_DISK_INFO*, unsigned*)) {
     unsigned count = 0;
-    EXPECT_EQ(TQHD_GetHardDiskList(nullptr, &count), TQHD_OK);
+    EXPECT_EQ(lister(nullptr, &count), TQHD_OK);
     std::vector<TQHD_DISK_INFO> list(count);
-    EXPECT_EQ(TQHD_GetHardDiskList(list.data(), &count), TQHD_OK);
+    EXPECT_EQ(lister(list.data(), &count), TQHD_OK);
     list.resize(count);
     return list;
 }
 
-std::vector<TQHD_DISK_INFO> OtherDisks() {
-    unsigned count = 0;
-    EXPECT_EQ(TQHD_GetDiskList(nullptr, &count), TQHD_OK);
-    std::vector<TQHD_DISK_INFO> list(count);
-    EXPECT_EQ(TQHD_GetDiskList(list.data(), &count), TQHD_OK);
-    list.resize(count);
-    return list;
-}
+std::vector<TQHD_DISK_INFO> HardDisks() { return List(TQHD_GetHardDiskList); }
+std::vector<TQHD_DISK_INFO> OtherDisks() { return List(TQHD_GetDiskList); }
 
 const TQHD_DISK_INFO* Find(const std::vector<TQHD_DISK_INFO>& list, int number) {
     for (const auto& info : list) {
