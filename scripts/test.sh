@@ -17,7 +17,7 @@ run_tests() {
   local status=0
   ctest --test-dir "$directory" --output-on-failure --no-tests=error -j2 2>&1 | tee "$directory/ctest.log" ||
     status=$?
-  grep -E "tests passed|tests failed|Total Test time|The following tests FAILED|^[[:space:]]+[0-9]+ - " \
+  grep -E "tests passed|tests failed|Total Test time|The following tests (FAILED|did not run)|^[[:space:]]+[0-9]+ - " \
     "$directory/ctest.log" >"$directory/ctest-summary.txt" || true
   return "$status"
 }
