@@ -16,6 +16,8 @@ struct Arguments {
     std::string devices;
     std::string rname;
     std::string path;
+    bool json = false;
+    int status = 0;  // the exit status of commands that answer with one (check)
 };
 
 // Adds a command and remembers what to run when it is chosen.
@@ -46,6 +48,11 @@ void addCommands(CLI::App& app, Arguments& arguments, std::function<void()>& cho
                [&arguments] { writeSample(arguments.path); })
         ->add_option("DIR", arguments.path, "Directory to create or refill")
         ->required();
+    CLI::App* check = addCommand(app, chosen, "check", "Check the frame check bytes of .264/.265 files",
+                                 [&arguments] { arguments.status = checkVideos(arguments.path, arguments.json); });
+    check->add_option("PATH", arguments.path, "A .264 or .265 file, or a directory searched depth first")
+        ->required();
+    check->add_flag("--json", arguments.json, "Machine-readable output");
 }
 
 int reportFailure(const nvrdisk::CommandError& failure) {
@@ -80,5 +87,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "nvrdisk: %s\n", failure.what());
         return 1;
     }
-    return 0;
+    return arguments.status;
 }
