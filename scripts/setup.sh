@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build
   libgtest-dev libbenchmark-dev libcli11-dev libjsoncpp-dev
-  e2fsprogs gddrescue clang
+  e2fsprogs gddrescue clang libclang-rt-14-dev
+  qt6-base-dev
 )
 
 is_installed() {
