@@ -34,6 +34,13 @@ void DiskState::CloseDrive() {
     drive_.reset();
 }
 
+bool DiskState::ReopenForReading() {
+    nvr::CAutoCri guard(lock_);
+    drive_.reset();
+    drive_ = openForReading(driveNumber_);
+    return drive_ != nullptr;
+}
+
 int32_t DiskState::ReadCapacityMiB() {
     const int64_t length = drive_ ? drive_->length() : -1;
     return length > 0 ? static_cast<int32_t>(length / 1024 / 1024) : 0;

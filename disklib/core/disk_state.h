@@ -20,6 +20,15 @@
 
 namespace drelmo {
 
+// A copy of one volume record, for the formatter.
+struct VolumeRecord {
+    int entryIndex = 0;
+    uint32_t firstSector = 0;
+    uint32_t blockSize = 0;           // 0: no file system
+    std::vector<uint8_t> superblock;  // 1024 bytes, empty when it could not be read
+    uint32_t groupCount = 0;
+};
+
 struct Registrations {
     uint32_t userValue = 0;
     TQHD_EVENT_CALLBACK callback = nullptr;
@@ -43,6 +52,9 @@ public:
     // The same decision on a drive opened by the caller (an image in memory, for tests and fuzzing).
     int32_t ProbeWith(std::unique_ptr<platform::Drive> drive, TQHD_DISK_INFO* info);
     void CloseDrive();
+    // Replaces the drive handle with a fresh read-only one (after a format); false when the drive
+    // cannot be opened, which leaves the disk without a drive handle.
+    bool ReopenForReading();
     bool DriveOpen();
     int32_t DriveNumber() const { return driveNumber_; }
     int EntryScanLimit() const { return lDriver_; }
@@ -70,10 +82,13 @@ public:
     int32_t FileSeek(int32_t volume, const Inode& inode, FilePosition& position, int32_t offset, int32_t origin);
     void ClearInodeCaches();
     void ReleaseVolumes();
+    std::vector<VolumeRecord> VolumeRecords();
 
     // ---- Objects bound to the disk ----
     std::atomic<int32_t> openObjects{0};
     std::atomic<bool> formatting{false};
+    // Set while a copy worker runs on this object, cleared before its last event.
+    std::atomic<bool> copying{false};
     std::atomic<bool> stopFlag{false};
     // Set when the disk is gone; bound objects then fail every call.
     std::atomic<bool> retired{false};

@@ -74,4 +74,15 @@ void DiskState::ReleaseVolumes() {
     for (auto& volume : volumes_) volume->release();
 }
 
+std::vector<VolumeRecord> DiskState::VolumeRecords() {
+    nvr::CAutoCri guard(lock_);
+    if (volumes_.empty() && drive_) (void)GetPartitions(nullptr, nullptr);
+    std::vector<VolumeRecord> records;
+    for (const auto& volume : volumes_) {
+        records.push_back(VolumeRecord{volume->entryIndex(), volume->firstSector(), volume->blockSize(),
+                                       volume->superblockBytes(), volume->groupCount()});
+    }
+    return records;
+}
+
 }  // namespace drelmo

@@ -79,6 +79,37 @@ TQHD_API int32_t TQHD_RegistIntCallBackByRName(const char* rname, uint32_t userV
 TQHD_API int32_t TQHD_RegistIntMsg(TQHD_HANDLE disk, uint32_t userValue, TQHD_HWND window, uint32_t messageId);
 TQHD_API int32_t TQHD_RegistIntMsgByRName(const char* rname, uint32_t userValue, TQHD_HWND window, uint32_t messageId);
 
+/* ---- Disk maintenance ---- */
+
+/* Copies drive `source` (a listed NVR disk) onto drive `target`, whole, on a worker thread.
+ * Returns the disk handle that runs the copy (the target's when it is listed, else the source's;
+ * also when the start failed) or null when either number is 0 or the source is not listed
+ * (*result = TQHD_E_UNAVAILABLE). *result receives the start's code: TQHD_E_BUSY,
+ * TQHD_E_SAMEDISK, TQHD_E_NOTFOUND (source cannot be opened), TQHD_E_INUSE (target mounted,
+ * holding the root file system or not writable), TQHD_E_SEEK (lengths unknown), TQHD_E_PARAM
+ * (source larger than target), TQHD_E_THREAD. Events go to the returned disk's registrations:
+ * TQHD_EVENT_COPY_PROGRESS with the chunk count, 0x1000001 + chunk when a chunk is done,
+ * 0x2000000 / 0x3000000 before a source / target pass over a failed chunk, 0x4000000 + chunk to
+ * ask whether to resume a stopped copy (answer 1 in lValue to resume, 10 to cancel, anything
+ * else to start over); TQHD_EVENT_COPY_DONE with the result last. Bad runs are listed in
+ * $HOME/原盘.txt and $HOME/目标盘.txt. TQHD_Stop on the handle stops the copy and leaves a
+ * resume record in the target's last sector. */
+TQHD_API TQHD_HANDLE TQHD_DiskCopy(int32_t source, int32_t target, int32_t* result);
+/* Formats a listed NVR disk in place on a worker thread: every ext2 volume gets an empty file
+ * system with its geometry kept, the raw data area fresh descriptors and bitmaps, the disk name
+ * becomes empty. Returns the disk handle, or null with *result = TQHD_E_UNAVAILABLE (not listed)
+ * or TQHD_E_INUSE when programs registered with TQHD_SetExeFileName use the disk and force is 0;
+ * their list "name(count);..." is then appended to text (text size bytes with the zero).
+ * Otherwise *result receives the start's code: TQHD_E_BUSY, TQHD_E_INUSE (objects open on the
+ * disk, or the drive holds a mounted or the root file system), TQHD_E_UNRECOGNISED (not 2 or 4
+ * volumes), TQHD_E_BADFS (a volume without readable ext2 superblock), TQHD_E_THREAD. Events:
+ * TQHD_EVENT_FORMAT_PROGRESS (volume count, 0x1000000 + volume, raw area 0x2000032 and
+ * 0x2000064, ext2 0x200000A and 0x200000A + group * 90 / groups), TQHD_EVENT_FORMAT_DONE last. */
+TQHD_API TQHD_HANDLE TQHD_FormatHDDByFind(const TQHD_DISK_INFO* info, int32_t* result, uint8_t force, char* text,
+                                         int32_t textSize);
+TQHD_API TQHD_HANDLE TQHD_FormatHDDByRName(const char* rname, int32_t* result, uint8_t force, char* text,
+                                          int32_t textSize);
+
 #ifdef __cplusplus
 }
 #endif
