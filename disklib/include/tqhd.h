@@ -61,6 +61,22 @@ TQHD_API int32_t TQHD_SeekFile(TQHD_HANDLE file, int32_t offset, int32_t origin)
 TQHD_API int64_t TQHD_GetFileLength(TQHD_HANDLE file);
 TQHD_API int64_t TQHD_GetFileCurrentPosition(TQHD_HANDLE file);
 
+/* ---- Recordings ---- */
+
+/* Opens a recording: its index file (a find record whose name ends in ".nvr", any case) is read
+ * from the disk and its payload is served from the disk's raw data area, followed by an "INDX"
+ * table. Read, seek, measure and close it like a file; null on failure. */
+TQHD_API TQHD_HANDLE TQHD_OpenAVFileByFind(TQHD_HANDLE disk, const TQHD_FIND_DATA* record);
+TQHD_API TQHD_HANDLE TQHD_OpenAVFileByRName(const char* rname);
+/* The same from index file bytes held by the caller (needed only during the call). */
+TQHD_API TQHD_HANDLE TQHD_OpenAVFileByIndexFileCon(TQHD_HANDLE disk, char* indexData, uint32_t length);
+/* The same from the path of an index file on a mounted volume of an NVR disk; the handle is bound
+ * to no listed disk. mode is passed to the recording library, which does not use it. */
+TQHD_API TQHD_HANDLE TQHD_OpenAVFileByName(const char* path, int32_t mode);
+/* The recording library's probe of the drive that holds path: 0 empty path, 1 no drive or no
+ * valid boot record, 2 an NVR disk with a raw data area, 3 a disk without one. */
+TQHD_API uint32_t TQHD_IsNvrFile(const char* path);
+
 /* ---- Handles, registrations, workers ---- */
 
 /* Destroys a directory or file handle; disk handles and null are accepted and left alone. */
