@@ -91,6 +91,9 @@ struct FrameStart {
     bool key = false;
 };
 
+// The longest payload of at most `atMost` bytes that ends at the end of a frame, so a file holding
+// the payload alone passes the video check.
+uint64_t frameAlignedLength(uint64_t seed, uint64_t atMost);
 // The frames whose headers start inside the payload, in stream order.
 std::vector<FrameStart> recordingFrames(const RecordingSpec& recording);
 // Payload bytes [offset, offset + out.size()) as they lie in the data units (stream bytes 68 to 71

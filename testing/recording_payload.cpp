@@ -78,6 +78,13 @@ void overlay(std::span<const uint8_t> bytes, uint64_t at, uint64_t offset, std::
 
 }  // namespace
 
+uint64_t frameAlignedLength(uint64_t seed, uint64_t atMost) {
+    uint64_t end = kPayloadHeadSize;
+    for (uint32_t number = 0; end + frameShape(seed, number).size() <= atMost; ++number)
+        end += frameShape(seed, number).size();
+    return end;
+}
+
 std::vector<FrameStart> recordingFrames(const RecordingSpec& recording) {
     std::vector<FrameStart> frames;
     uint64_t offset = kPayloadHeadSize;

@@ -11,6 +11,11 @@ void catFile(const std::string& rname);
 void dumpToFile(const std::string& rname, const std::string& outputPath);
 void watchDrives();
 void writeSample(const std::string& directory);
+// Writes a recording's stream (payload, then its INDX table) to a local file.
+void exportRecording(const std::string& rname, const std::string& outputPath);
+void showRecordingInfo(const std::string& rname);
+// Prints the recording library's probe of drive N in words.
+void probeDrive(int driveNumber);
 // Checks video files without the disk library; returns the exit status (0 only when all passed).
 int checkVideos(const std::string& path, bool json);
 

@@ -11,6 +11,7 @@
 #include "format.h"
 #include "inventory.h"
 #include "library_handle.h"
+#include "recording_summary.h"
 #include "rname.h"
 
 namespace nvrdisk {
@@ -30,8 +31,12 @@ void printEntries(TQHD_HANDLE disk, std::vector<TQHD_FIND_DATA> entries) {
     std::printf("%-4s  %12s  %8s  %s\n", "type", "size", "inode", "name");
     for (const TQHD_FIND_DATA& entry : entries) {
         const bool directory = entry.lType == TQHD_TYPE_DIRECTORY;
-        std::printf("%-4s  %12s  %8" PRIu32 "  %s%s\n", directory ? "dir" : "file", entrySize(disk, entry).c_str(),
-                    entry.lInode, entry.szName, directory ? "/" : "");
+        // A recording's index file is marked "rec" and followed by the recording's times.
+        const auto recording = namesRecording(entry) ? summarizeRecording(disk, entry) : std::nullopt;
+        const char* type = directory ? "dir" : recording ? "rec" : "file";
+        const std::string times = recording ? "  " + formatTimeSpan(*recording) : "";
+        std::printf("%-4s  %12s  %8" PRIu32 "  %s%s%s\n", type, entrySize(disk, entry).c_str(), entry.lInode,
+                    entry.szName, directory ? "/" : "", times.c_str());
     }
 }
 

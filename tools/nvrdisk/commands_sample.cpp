@@ -7,6 +7,7 @@
 #include "command_error.h"
 #include "commands.h"
 #include "sample_disks.h"
+#include "sample_recordings.h"
 
 namespace nvrdisk {
 
@@ -17,7 +18,7 @@ void writeSample(const std::string& directory) {
     const nvrtest::DeviceDirectory devices(directory);
     try {
         devices.addBlank(0, 1 << 20);
-        devices.addDisk(1, sampleFirstDisk());
+        nvrtest::addRecordingDisk(devices, 1, sampleFirstDisk(), sampleRecordings());
         devices.addDisk(2, sampleSecondDisk());
         devices.addBlank(3, 8 << 20);
     } catch (const std::exception& failure) {
@@ -25,7 +26,8 @@ void writeSample(const std::string& directory) {
     }
     std::cout << "Wrote a sample device directory to " << directory << ":\n"
               << "  drive 0  blank (stands for the system disk; never examined)\n"
-              << "  drive 1  NVR disk \"" << sampleRecorderName << "\": ext2 volume /1/0/ and a raw data area\n"
+              << "  drive 1  NVR disk \"" << sampleRecorderName << "\": ext2 volume /1/0/ and a raw data area;\n"
+              << "           recordings of four channels in /1/0/record/ (nvrdisk export, info)\n"
               << "  drive 2  NVR disk \"" << sampleRecorderName << "\" (same recorder): four partitions\n"
               << "  drive 3  blank drive, not an NVR disk\n"
               << "Try: nvrdisk --devices " << directory << " list\n";

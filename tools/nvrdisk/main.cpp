@@ -7,6 +7,7 @@
 
 #include "command_error.h"
 #include "commands.h"
+#include "maintenance_commands.h"
 #include "device_directory_option.h"
 #include "result_names.h"
 
@@ -17,6 +18,7 @@ struct Arguments {
     std::string rname;
     std::string path;
     bool json = false;
+    int drive = -1;
     int status = 0;  // the exit status of commands that answer with one (check)
 };
 
@@ -27,6 +29,8 @@ CLI::App* addCommand(CLI::App& app, std::function<void()>& chosen, const std::st
     command->callback([&chosen, run = std::move(run)] { chosen = run; });
     return command;
 }
+
+void addRecordingCommands(CLI::App& app, Arguments& arguments, std::function<void()>& chosen);
 
 void addCommands(CLI::App& app, Arguments& arguments, std::function<void()>& chosen) {
     using namespace nvrdisk;
@@ -53,6 +57,24 @@ void addCommands(CLI::App& app, Arguments& arguments, std::function<void()>& cho
     check->add_option("PATH", arguments.path, "A .264 or .265 file, or a directory searched depth first")
         ->required();
     check->add_flag("--json", arguments.json, "Machine-readable output");
+    addRecordingCommands(app, arguments, chosen);
+}
+
+// export, info and probe: recordings and the recording library's drive probe.
+void addRecordingCommands(CLI::App& app, Arguments& arguments, std::function<void()>& chosen) {
+    using namespace nvrdisk;
+    CLI::App* exporter = addCommand(app, chosen, "export", "Write a recording's stream (payload and index table) to a file",
+                                    [&arguments] { exportRecording(arguments.rname, arguments.path); });
+    exporter->add_option("RNAME", arguments.rname, "Index file of the recording, e.g. /1/0/record/ch1.nvr")->required();
+    exporter->add_option("FILE", arguments.path, "Local file to write")->required();
+    addCommand(app, chosen, "info", "Show a recording's times, lengths, units and index entries",
+               [&arguments] { showRecordingInfo(arguments.rname); })
+        ->add_option("RNAME", arguments.rname, "Index file of the recording")
+        ->required();
+    addCommand(app, chosen, "probe", "Ask the recording library whether drive N carries a raw data area",
+               [&arguments] { probeDrive(arguments.drive); })
+        ->add_option("N", arguments.drive, "Drive number")
+        ->required();
 }
 
 int reportFailure(const nvrdisk::CommandError& failure) {
@@ -75,6 +97,8 @@ int main(int argc, char** argv) {
     app.add_option("--devices", arguments.devices,
                    "Directory of drive files PhysicalDrive<N> (default: $NVRDISK_DEVICE_DIR, else /dev/sdX)");
     addCommands(app, arguments, chosen);
+    nvrdisk::addCopyCommand(app, chosen);
+    nvrdisk::addFormatCommand(app, chosen);
     CLI11_PARSE(app, argc, argv);
     try {
         // The library scanned its drives when it loaded, so --devices must take effect before

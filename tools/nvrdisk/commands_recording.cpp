@@ -1,0 +1,97 @@
+// `nvrdisk export`, `nvrdisk info` and `nvrdisk probe`: a recording's stream to a local file, a
+// recording's times and lengths, and the recording library's answer about a drive.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <utility>
+
+#include "command_error.h"
+#include "commands.h"
+#include "directory_listing.h"
+#include "file_copy.h"
+#include "format.h"
+#include "progress_bar.h"
+#include "recording_summary.h"
+#include "rname.h"
+
+namespace nvrdisk {
+namespace {
+
+ReadSource openRecording(const std::string& rname) {
+    ReadSource source;
+    source.handle = LibraryHandle(TQHD_OpenAVFileByRName(rname.c_str()));
+    if (!source.handle)
+        throw CommandError("no recording " + rname + " (an .nvr index file whose payload is on the disk)", TQHD_E_PARAM);
+    const int64_t length = TQHD_GetFileLength(source.handle.get());
+    if (length < 0) throw CommandError("cannot learn the length of " + rname, TQHD_E_READ);
+    source.length = static_cast<uint64_t>(length);
+    return source;
+}
+
+// The find record and disk of a file RName.
+std::pair<TQHD_HANDLE, TQHD_FIND_DATA> findRecord(const std::string& rname) {
+    TQHD_HANDLE disk = TQHD_OpenHardDiskByRName(rname.c_str());
+    LibraryHandle parent(disk != nullptr ? TQHD_OpenFindFileByRName(rname.c_str()) : nullptr);
+    const std::string name = lastComponent(rname);
+    const auto entry = parent && !name.empty() ? findEntry(readEntries(parent.get()), name) : std::nullopt;
+    if (!entry) throw CommandError("no file " + rname + " on a listed NVR disk", TQHD_E_PARAM);
+    return {disk, *entry};
+}
+
+const char* probeSentence(uint32_t code) {
+    switch (code) {
+    case 0: return "no drive given";
+    case 1: return "cannot be opened, or has no valid boot record";
+    case 2: return "an NVR disk: it carries a raw data area";
+    case 3: return "a disk with a valid boot record but no raw data area";
+    default: return "an unknown answer";
+    }
+}
+
+}  // namespace
+
+void exportRecording(const std::string& rname, const std::string& outputPath) {
+    const ReadSource source = openRecording(rname);
+    const int descriptor = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (descriptor < 0) throw CommandError("cannot create " + outputPath + ": " + std::strerror(errno));
+    ProgressBar progress(source.length, isatty(STDERR_FILENO) == 1);
+    uint64_t copied = 0;
+    try {
+        copied = copyToDescriptor(source, descriptor, progress);
+    } catch (...) {
+        close(descriptor);
+        throw;
+    }
+    if (close(descriptor) != 0) throw CommandError("cannot finish writing " + outputPath + ": " + std::strerror(errno));
+    if (copied != source.length)
+        throw CommandError("the recording ended after " + std::to_string(copied) + " of " +
+                               std::to_string(source.length) + " bytes (its payload could not be read)",
+                           TQHD_E_READ);
+    std::cout << "Wrote " << copied << " bytes (" << humanSize(copied) << ") of recording " << rname << " to "
+              << outputPath << "\n";
+}
+
+void showRecordingInfo(const std::string& rname) {
+    const auto [disk, entry] = findRecord(rname);
+    if (!namesRecording(entry)) throw CommandError(rname + " is not an .nvr index file", TQHD_E_PARAM);
+    const auto summary = summarizeRecording(disk, entry);
+    if (!summary) throw CommandError("the recording library does not open " + rname, TQHD_E_FAIL);
+    std::cout << "recording       " << rname << "\n"
+              << "begin           " << (summary->hasTimes ? formatTime(summary->begin) : "-") << "\n"
+              << "end             " << (summary->hasTimes ? formatTime(summary->end) : "-") << "\n"
+              << "stream length   " << summary->streamLength << " (" << humanSize(summary->streamLength) << ")\n"
+              << "payload length  " << summary->payloadLength << "\n"
+              << "units           " << summary->units << " of 64 KiB\n"
+              << "index entries   " << summary->entries << "\n";
+}
+
+void probeDrive(int driveNumber) {
+    const uint32_t code = NVRFS_IsNvrPhysicalDrive(driveNumber);
+    std::cout << "drive " << driveNumber << ": " << code << " " << probeSentence(code) << "\n";
+}
+
+}  // namespace nvrdisk
