@@ -8,7 +8,7 @@ bash scripts/setup.sh
 
 seconds=${NVRDISK_FUZZ_SECONDS:-60}
 directory=${NVRDISK_FUZZ_BUILD_DIR:-build-fuzz}
-targets=(disk_image_fuzzer make_disk_fuzz_seeds frame_check_fuzz)
+targets=(disk_image_fuzzer make_disk_fuzz_seeds frame_check_fuzz index_parser_fuzzer make_index_fuzz_seeds)
 
 if [ ! -f "$directory/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$directory" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNVRDISK_FUZZ=ON
@@ -17,8 +17,9 @@ cmake --build "$directory" -j "${NVRDISK_JOBS:-$(nproc)}" --target "${targets[@]
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/disk-seeds" "$work/disk-corpus" "$work/frame-corpus"
+mkdir -p "$work/disk-seeds" "$work/disk-corpus" "$work/frame-corpus" "$work/index-seeds" "$work/index-corpus"
 "$directory/bin/make_disk_fuzz_seeds" "$work/disk-seeds"
+"$directory/bin/make_index_fuzz_seeds" "$work/index-seeds"
 
 # Runs one fuzzer; any crash, leak or sanitizer report fails the script.
 run_fuzzer() {
@@ -32,4 +33,5 @@ run_fuzzer() {
 
 run_fuzzer disk_image_fuzzer -max_len=300000 "$work/disk-corpus" "$work/disk-seeds"
 run_fuzzer frame_check_fuzz -max_len=65536 "$work/frame-corpus"
+run_fuzzer index_parser_fuzzer -max_len=65536 "$work/index-corpus" "$work/index-seeds"
 echo "fuzz: no crashes"
