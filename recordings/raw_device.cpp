@@ -71,10 +71,12 @@ const uint8_t* RawDevice::unitThroughCache(uint32_t unit) {
 bool RawDevice::readUnits(uint32_t unit, uint8_t* destination, uint32_t unitCount) {
     const auto position = unitPosition(unit, unitCount);
     const int64_t bytes = int64_t{unitCount} * kUnitSize;
-    if (!drive_ || !position || unitCount == 0 || drive_->readAt(*position, destination, bytes) != bytes) return false;
-    std::memcpy(cache_.data(), destination + (bytes - kUnitSize), kUnitSize);
-    cachedUnit_ = int64_t{unit} + unitCount - 1;
-    return true;
+    return drive_ && position && unitCount > 0 && drive_->readAt(*position, destination, bytes) == bytes;
+}
+
+void RawDevice::keepInCache(uint32_t unit, const uint8_t* bytes) {
+    std::memcpy(cache_.data(), bytes, kUnitSize);
+    cachedUnit_ = unit;
 }
 
 }  // namespace quarnel

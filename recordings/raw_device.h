@@ -40,8 +40,12 @@ public:
     // (the cache then keeps what it held).
     const uint8_t* unitThroughCache(uint32_t unit);
     // Reads `unitCount` data units from `unit` on with one device request straight into
-    // `destination`; the last of them is kept in the cache.
+    // `destination`. The cache is left alone: the caller hands the last unit read to
+    // keepInCache once it has finished its request, so a long read copies one unit, not one
+    // per device request.
     bool readUnits(uint32_t unit, uint8_t* destination, uint32_t unitCount);
+    // Makes the 64 KiB at `bytes` (data unit `unit`, just read from the drive) the cached unit.
+    void keepInCache(uint32_t unit, const uint8_t* bytes);
 
 private:
     // The disk position of data unit `unit`, or nullopt when `unitCount` units from there would

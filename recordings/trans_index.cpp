@@ -114,24 +114,44 @@ uint64_t TransIndex::readPayload(uint8_t* buffer, uint64_t count) {
     uint64_t delivered = 0;
     while (delivered < count) {
         const uint64_t remaining = count - delivered;
-        const size_t logicalUnit = static_cast<size_t>(position_ / kUnitSize);
-        const uint64_t inUnit = position_ % kUnitSize;
-        uint64_t step = 0;
-        if (inUnit != 0 || remaining <= kUnitSize) {
-            const uint8_t* unit = device_.unitThroughCache(units_[logicalUnit]);
-            if (unit == nullptr) break;
-            step = std::min<uint64_t>(remaining, kUnitSize - inUnit);
-            std::memcpy(buffer + delivered, unit + inUnit, step);
-        } else {
-            const uint32_t run = runLength(logicalUnit, remaining);
-            if (!device_.readUnits(units_[logicalUnit], buffer + delivered, run)) break;
-            step = uint64_t{run} * kUnitSize;
-        }
+        const bool direct = position_ % kUnitSize == 0 && remaining > kUnitSize;
+        const uint64_t step = direct ? readRun(buffer + delivered, remaining) : readCached(buffer + delivered, remaining);
+        if (step == 0) break;
         patchPayloadLength(buffer + delivered, position_, step);
         position_ += step;
         delivered += step;
     }
+    flushPendingUnit();
     return delivered;
+}
+
+uint64_t TransIndex::readCached(uint8_t* out, uint64_t wanted) {
+    flushPendingUnit();  // a unit just read straight into the buffer may be the one wanted
+    const uint64_t inUnit = position_ % kUnitSize;
+    const uint8_t* unit = device_.unitThroughCache(units_[position_ / kUnitSize]);
+    if (unit == nullptr) return 0;
+    const uint64_t step = std::min<uint64_t>(wanted, kUnitSize - inUnit);
+    std::memcpy(out, unit + inUnit, step);
+    return step;
+}
+
+// The last unit of a run becomes the cached unit when the call ends, so a long read copies one
+// unit into the cache instead of one per device request. The unit holding the length field is
+// kept at once, before the field is patched: the cache holds units as stored.
+uint64_t TransIndex::readRun(uint8_t* out, uint64_t wanted) {
+    const size_t logicalUnit = static_cast<size_t>(position_ / kUnitSize);
+    const uint32_t run = runLength(logicalUnit, wanted);
+    if (!device_.readUnits(units_[logicalUnit], out, run)) return 0;
+    const uint64_t step = uint64_t{run} * kUnitSize;
+    pendingUnit_ = units_[logicalUnit + run - 1];
+    pendingBytes_ = out + (step - kUnitSize);
+    if (position_ + step - kUnitSize < kLengthFieldOffset + kLengthFieldSize) flushPendingUnit();
+    return step;
+}
+
+void TransIndex::flushPendingUnit() {
+    if (pendingBytes_ != nullptr) device_.keepInCache(pendingUnit_, pendingBytes_);
+    pendingBytes_ = nullptr;
 }
 
 // How many whole units from `logicalUnit` on lie back to back on the disk, within the whole units

@@ -45,6 +45,10 @@ private:
     void takeIndex(ParsedIndex parsed);
     // Delivers payload bytes from the position on; returns the bytes delivered.
     uint64_t readPayload(uint8_t* buffer, uint64_t count);
+    // One step of readPayload: bytes delivered from the position on, 0 when the device read fails.
+    uint64_t readCached(uint8_t* out, uint64_t wanted);
+    uint64_t readRun(uint8_t* out, uint64_t wanted);
+    void flushPendingUnit();
     uint32_t runLength(size_t logicalUnit, uint64_t wanted) const;
     void patchPayloadLength(uint8_t* delivered, uint64_t streamOffset, uint64_t count) const;
 
@@ -54,6 +58,9 @@ private:
     std::vector<uint8_t> table_;
     uint64_t payloadLength_ = 0;
     uint64_t position_ = 0;
+    // The last unit a run delivered into the caller's buffer, still to be copied to the cache.
+    const uint8_t* pendingBytes_ = nullptr;
+    uint32_t pendingUnit_ = 0;
 };
 
 }  // namespace quarnel

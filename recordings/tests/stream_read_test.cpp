@@ -160,3 +160,28 @@ TEST(StreamReadWhole, AShortPayloadIsServedUnchanged) {
 
 }  // namespace
 }  // namespace quarnel
+
+namespace quarnel {
+namespace {
+
+// A data unit named twice: the copy kept in the cache is the unit as stored, so the length
+// field appears only at stream offsets 68 to 71, not in the second logical unit.
+TEST(StreamReadWhole, TheCacheKeepsUnitsAsStored) {
+    const nvrtest::RecordingSpec stored = recordingIn({5}, kUnitSize);
+    auto log = std::make_shared<testing::DriveLog>();
+    TransIndex stream(loggingOpener(testing::recordingDiskBytes({stored}), log));
+    nvrtest::IndexFileSpec index;
+    index.records.resize(2);
+    index.records[0].unit = 5;
+    index.records[1].unit = 5;
+    ASSERT_TRUE(stream.openBuffer(1, nvrtest::encodeIndexFile(index)));
+    std::vector<uint8_t> got(2 * kUnitSize);
+    ASSERT_EQ(stream.read(got.data(), got.size()), static_cast<int32_t>(got.size()));
+    EXPECT_EQ(std::vector<uint8_t>(got.begin() + 68, got.begin() + 72), (std::vector<uint8_t>{0, 0, 2, 0}));
+    EXPECT_EQ(std::vector<uint8_t>(got.begin() + kUnitSize + 68, got.begin() + kUnitSize + 72),
+              (std::vector<uint8_t>{0, 0, 0, 0}));
+    EXPECT_EQ(log->reads.size(), 3u) << "the boot record, the superblock, then unit 5 once";
+}
+
+}  // namespace
+}  // namespace quarnel
