@@ -110,9 +110,9 @@ int32_t CopyJob::Interruption() const {
 }
 
 int32_t CopyJob::CopyChunk(uint64_t offset, size_t length) {
-    std::memset(buffer_.data(), 0, length);
     const size_t got = readSome(*drives_.source, offset, buffer_.data(), length);
     if (got < length) {
+        std::memset(buffer_.data() + got, 0, length - got);  // what the source pass cannot read stays zero
         Send(kCopySourcePass);
         return SourcePass(offset, length, got);
     }

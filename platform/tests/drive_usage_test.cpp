@@ -7,7 +7,9 @@
 
 #include <filesystem>
 
+#include "platform/drive.h"
 #include "platform/drive_usage.h"
+#include "platform/drive_users.h"
 #include "platform/user_folders.h"
 #include "../posix/mount_table.h"
 #include "temporary_directory.h"
@@ -118,6 +120,21 @@ TEST(DriveUsage, TheRootFileSystemDiskIsRecognisedThroughADeviceNode) {
     if (::mknod(devices.file("PhysicalDrive6").c_str(), S_IFBLK | 0600, root.st_dev) != 0)
         GTEST_SKIP() << "cannot make device nodes here";
     EXPECT_EQ(driveUsage(6), DriveUsage::RootFileSystem);
+}
+
+TEST(DriveUsers, AProcessWithTheDriveOpenIsListedWithItsName) {
+    TemporaryDirectory devices;
+    ScopedEnvironment directory("NVRDISK_DEVICE_DIR", devices.path());
+    writeTextFile(devices.file("PhysicalDrive7"), std::string(4096, '\0'));
+    const auto ours = [] {
+        for (const DriveUser& user : driveUsers(7))
+            if (user.processId == ::getpid()) return true;
+        return false;
+    };
+    EXPECT_FALSE(ours());
+    auto drive = openDrive(7, Access::Read, kShareRead);
+    ASSERT_TRUE(drive);
+    EXPECT_TRUE(ours());
 }
 
 TEST(UserFolders, HomeComesFromTheEnvironmentFirst) {

@@ -7,6 +7,7 @@
 
 #include "command_error.h"
 #include "commands.h"
+#include "maintenance_commands.h"
 #include "device_directory_option.h"
 #include "result_names.h"
 
@@ -96,6 +97,8 @@ int main(int argc, char** argv) {
     app.add_option("--devices", arguments.devices,
                    "Directory of drive files PhysicalDrive<N> (default: $NVRDISK_DEVICE_DIR, else /dev/sdX)");
     addCommands(app, arguments, chosen);
+    nvrdisk::addCopyCommand(app, chosen);
+    nvrdisk::addFormatCommand(app, chosen);
     CLI11_PARSE(app, argc, argv);
     try {
         // The library scanned its drives when it loaded, so --devices must take effect before

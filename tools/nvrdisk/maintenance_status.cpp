@@ -1,0 +1,92 @@
+#include "maintenance_status.h"
+
+#include <csignal>
+#include <cstdio>
+#include <thread>
+#include <utility>
+
+#include "format.h"
+
+namespace nvrdisk {
+
+namespace {
+
+std::atomic<WorkerWatch*> currentWatch{nullptr};
+volatile std::sig_atomic_t interruptSeen = 0;
+
+void onInterrupt(int) { interruptSeen = 1; }
+
+}  // namespace
+
+WorkerWatch::WorkerWatch(TQHD_HANDLE disk, int32_t doneCode) : disk_(disk), doneCode_(doneCode) {
+    currentWatch = this;
+    TQHD_RegistIntCallBack(disk_, 1, &WorkerWatch::receive);
+}
+
+WorkerWatch::~WorkerWatch() {
+    TQHD_RegistIntCallBack(disk_, 0, nullptr);
+    currentWatch = nullptr;
+}
+
+void WorkerWatch::receive(uint32_t, TQHD_EVENT* event) {
+    if (WorkerWatch* watch = currentWatch.load()) watch->record(event);
+}
+
+void WorkerWatch::record(TQHD_EVENT* event) {
+    if (event->lCode == doneCode_) {
+        result_ = event->lValue;
+        done_ = true;
+    } else {
+        if (answer) event->lValue = answer(event->lValue);
+        std::lock_guard lock(mutex_);
+        progress_.push_back(event->lValue);
+    }
+    events_ += 1;
+}
+
+std::vector<int32_t> WorkerWatch::takeProgress() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(progress_, {});
+}
+
+void WorkerWatch::waitForEvent(int milliseconds) {
+    const uint64_t seen = events_;
+    for (int waited = 0; waited < milliseconds && events_ == seen && !done_; waited += 10) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void catchInterrupt() {
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+bool interrupted() { return interruptSeen != 0; }
+
+std::string rateText(double bytesPerSecond) { return humanSize(static_cast<uint64_t>(bytesPerSecond)) + "/s"; }
+
+std::string durationText(double seconds) {
+    if (seconds < 0 || seconds > 360000) return "--:--";
+    const auto whole = static_cast<unsigned>(seconds + 0.5);
+    char text[32];
+    if (whole >= 3600) std::snprintf(text, sizeof text, "%u:%02u:%02u", whole / 3600, whole / 60 % 60, whole % 60);
+    else std::snprintf(text, sizeof text, "%u:%02u", whole / 60, whole % 60);
+    return text;
+}
+
+std::string copyStatusLine(uint64_t position, uint64_t total, double elapsedSeconds, uint64_t copiedSinceStart,
+                           uint64_t chunksDone, uint64_t chunks, uint64_t badRuns) {
+    const double rate = elapsedSeconds > 0 ? copiedSinceStart / elapsedSeconds : 0;
+    const double left = rate > 0 ? (total - std::min(position, total)) / rate : -1;
+    const double percent = total == 0 ? 100.0 : 100.0 * position / total;
+    char text[256];
+    std::snprintf(text, sizeof text, "pos %s (%.1f%%)  rate %s  chunks %llu/%llu  bad runs %llu  left %s",
+                  humanSize(position).c_str(), percent, rateText(rate).c_str(),
+                  static_cast<unsigned long long>(chunksDone), static_cast<unsigned long long>(chunks),
+                  static_cast<unsigned long long>(badRuns), durationText(left).c_str());
+    return text;
+}
+
+}  // namespace nvrdisk
