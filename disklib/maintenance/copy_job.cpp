@@ -41,9 +41,17 @@ void CopyJob::Run() {
 }
 
 // A stopped copy left a record in the target's last sector; when the target's first chunk still
-// matches the source's (past the boot sector), the receiver decides whether to resume.
+// matches the source's (past the boot sector), the receiver decides whether to resume. The last
+// sector is read first, so a copy onto a target without a record reads nothing twice.
 int32_t CopyJob::CheckResume(uint64_t& start) {
     start = 0;
+    SectorBytes last{};
+    if (drives_.target->readAt(drives_.targetSize - platform::kSectorSize, last.data(), last.size()) !=
+        static_cast<int64_t>(last.size())) {
+        return TQHD_E_READ;
+    }
+    const auto recorded = decodeResumeRecord(last);
+    if (!recorded || *recorded >= drives_.sourceSize) return TQHD_OK;
     const size_t length = static_cast<size_t>(std::min({kCopyChunk, drives_.sourceSize, drives_.targetSize}));
     std::vector<uint8_t> source(length);
     std::vector<uint8_t> target(length);
@@ -56,13 +64,6 @@ int32_t CopyJob::CheckResume(uint64_t& start) {
                     length - platform::kSectorSize) != 0) {
         return TQHD_OK;
     }
-    SectorBytes last{};
-    if (drives_.target->readAt(drives_.targetSize - platform::kSectorSize, last.data(), last.size()) !=
-        static_cast<int64_t>(last.size())) {
-        return TQHD_E_READ;
-    }
-    const auto recorded = decodeResumeRecord(last);
-    if (!recorded || *recorded >= drives_.sourceSize) return TQHD_OK;
     const int32_t answer = Send(kCopyResumeQuestion + static_cast<int32_t>(*recorded / kCopyChunk));
     if (answer == kResumeAnswerCancel) {
         keepTarget_ = true;
