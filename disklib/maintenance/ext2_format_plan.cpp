@@ -9,7 +9,6 @@ namespace drelmo {
 
 namespace {
 
-constexpr uint32_t kCompatResizeInode = 0x10;
 constexpr uint32_t kIncompatFileType = 0x2;
 constexpr uint32_t kRoCompatSparseSuper = 0x1;
 constexpr uint32_t kRoCompatLargeFile = 0x2;
