@@ -1,11 +1,13 @@
-// Reads a file ("/N/V/path") or a whole drive ("/N/") through TQHD_ReadFile in 1 MiB reads,
-// several times, and prints the bytes and the best time of one complete read. The library's
-// drive scan at start is not timed: the open waits for it before the clock starts.
-//   read_file_bench DEVICE_DIR RNAME [REPEATS]   ->   "<bytes> <best seconds> <MiB/s>"
+// Reads a file ("/N/V/path"), a whole drive ("/N/") or, with "recording", the recording of an
+// index file through TQHD_ReadFile in 1 MiB reads, several times, and prints the bytes and the
+// best time of one complete read. The library's drive scan at start is not timed: the open waits
+// for it before the clock starts.
+//   read_file_bench DEVICE_DIR RNAME [REPEATS [recording]]   ->   "<bytes> <best seconds> <MiB/s>"
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "device_dir_restart.h"
@@ -34,12 +36,13 @@ int64_t readOnce(TQHD_HANDLE file, int64_t length, std::vector<char>& buffer) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s DEVICE_DIR RNAME [REPEATS]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s DEVICE_DIR RNAME [REPEATS [recording]]\n", argv[0]);
         return 2;
     }
     bench::restartWithDeviceDirectory(argv[1], argv);
     const int repeats = argc > 3 ? std::atoi(argv[3]) : 5;
-    TQHD_HANDLE file = TQHD_OpenFileByRName(argv[2]);
+    const bool recording = argc > 4 && std::string(argv[4]) == "recording";
+    TQHD_HANDLE file = recording ? TQHD_OpenAVFileByRName(argv[2]) : TQHD_OpenFileByRName(argv[2]);
     if (file == nullptr) {
         std::fprintf(stderr, "cannot open %s\n", argv[2]);
         return 1;

@@ -19,7 +19,7 @@ repeats=${REPEATS:-5}
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
 fi
-cmake --build "$build" -j "${NVRDISK_JOBS:-2}" --target make_bench_recording export_recording_bench parse_index_bench
+cmake --build "$build" -j "${NVRDISK_JOBS:-2}" --target make_bench_recording read_file_bench parse_index_bench
 
 rm -rf "$work"
 mkdir -p "$work/devices"
@@ -37,7 +37,7 @@ dd_seconds() {
 }
 our_export() {
   local bytes seconds
-  read -r bytes seconds _ < <("$build/bin/export_recording_bench" "$devices" "$1" 1)
+  read -r bytes seconds _ < <("$build/bin/read_file_bench" "$devices" "$1" 1 recording)
   [ "$bytes" -gt "$payload_bytes" ] || { echo "bench: read $bytes bytes of $1" >&2; exit 1; }
   echo "$seconds"
 }
