@@ -31,16 +31,16 @@ void onEvent(uint32_t, TQHD_EVENT* event) {
 }
 
 int makeSource(const std::string& directory, uint64_t bytes) {
-    nvrtest::PartitionSpec volume;
+    nvrtest::PartitionPlan volume;
     volume.sizeBytes = 16 << 20;
     volume.ext2.tree = {nvrtest::TreeEntry::text("bench.txt", "copy benchmark")};
-    nvrtest::PartitionSpec data;
+    nvrtest::PartitionPlan data;
     data.kind = nvrtest::PartitionKind::Pattern;
     data.patternSeed = 77;
     data.sizeBytes = bytes - (17 << 20);
-    nvrtest::DiskSpec spec;
-    spec.partitions = {volume, data};
-    const auto built = nvrtest::DeviceDirectory(directory).addDisk(1, spec);
+    nvrtest::DiskPlan plan;
+    plan.partitions = {volume, data};
+    const auto built = nvrtest::DeviceDirectory(directory).addDisk(1, plan);
     std::printf("%llu\n", static_cast<unsigned long long>(built.sizeBytes));
     return 0;
 }

@@ -23,18 +23,18 @@ std::vector<nvrtest::TreeEntry> benchTree() {
     return tree;
 }
 
-nvrtest::DiskSpec benchDisk() {
-    nvrtest::PartitionSpec volume;
+nvrtest::DiskPlan benchDisk() {
+    nvrtest::PartitionPlan volume;
     volume.kind = nvrtest::PartitionKind::Ext2;
     volume.sizeBytes = 288ull << 20;
     volume.ext2.blockSize = 4096;
     volume.ext2.tree = benchTree();
     volume.ext2.extraOptions = {"-N", "8192"};  // a few inodes leave room for the data
-    nvrtest::PartitionSpec raw;
+    nvrtest::PartitionPlan raw;
     raw.kind = nvrtest::PartitionKind::Raw;
     raw.sizeBytes = 16ull << 20;
     raw.diskName = "BENCH-NVR";
-    nvrtest::DiskSpec disk;
+    nvrtest::DiskPlan disk;
     disk.partitions = {volume, raw};
     return disk;
 }

@@ -17,8 +17,8 @@ constexpr uint32_t kUnits = 8192;  // 512 MiB
 constexpr uint32_t kRun = 512;
 constexpr uint32_t kGap = 7;
 
-nvrtest::RecordingSpec runsRecording() {
-    nvrtest::RecordingSpec recording;
+nvrtest::RecordingPlan runsRecording() {
+    nvrtest::RecordingPlan recording;
     recording.indexPath = "runs.nvr";
     recording.begin = {26, 3, 11, 9, 0, 0};
     recording.end = {26, 3, 11, 10, 0, 0};
@@ -31,7 +31,7 @@ nvrtest::RecordingSpec runsRecording() {
     return recording;
 }
 
-nvrtest::RecordingSpec scatteredRecording(nvrtest::RecordingSpec recording) {
+nvrtest::RecordingPlan scatteredRecording(nvrtest::RecordingPlan recording) {
     recording.indexPath = "scattered.nvr";
     std::shuffle(recording.dataUnits.begin(), recording.dataUnits.end(), std::mt19937_64(9));
     return recording;
@@ -39,18 +39,18 @@ nvrtest::RecordingSpec scatteredRecording(nvrtest::RecordingSpec recording) {
 
 // About 1 MiB of mode-1 records with twenty frames each, and garbage between some of them.
 std::vector<uint8_t> largeIndexFile() {
-    nvrtest::IndexFileSpec spec;
-    for (uint32_t record = 0; spec.records.size() * 356 < (1u << 20); ++record) {
-        nvrtest::BlockRecordSpec block;
+    nvrtest::IndexFilePlan plan;
+    for (uint32_t record = 0; plan.records.size() * 356 < (1u << 20); ++record) {
+        nvrtest::BlockRecordPlan block;
         block.unit = record;
         block.keyFlag = 1;
         block.externMode = 1;
         for (uint16_t frame = 0; frame < 20; ++frame)
             block.frames.push_back({static_cast<uint16_t>(frame * 3000), static_cast<uint8_t>(frame == 0), frame, record});
         if (record % 50 == 7) block.bytesBefore.assign(13, 0x5A);
-        spec.records.push_back(block);
+        plan.records.push_back(block);
     }
-    return nvrtest::encodeIndexFile(spec);
+    return nvrtest::encodeIndexFile(plan);
 }
 
 }  // namespace
@@ -61,12 +61,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const nvrtest::RecordingSpec runs = runsRecording();
-        nvrtest::DiskSpec spec = nvrtest::standardNvrDisk(
+        const nvrtest::RecordingPlan runs = runsRecording();
+        nvrtest::DiskPlan plan = nvrtest::standardNvrDisk(
             {{"scattered.nvr", nvrtest::recordingIndexFile(scatteredRecording(runs)), 0, 0}}, "BENCH-REC");
-        spec.partitions[1].sizeBytes = uint64_t{(kUnits / kRun) * (kRun + kGap) + 16} * nvrtest::kRawUnitSize;
+        plan.partitions[1].sizeBytes = uint64_t{(kUnits / kRun) * (kRun + kGap) + 16} * nvrtest::kRawUnitSize;
         const nvrtest::BuiltDisk built =
-            nvrtest::addRecordingDisk(nvrtest::DeviceDirectory(argv[1]), 1, spec, {runs});
+            nvrtest::addRecordingDisk(nvrtest::DeviceDirectory(argv[1]), 1, plan, {runs});
         const std::vector<uint8_t> index = largeIndexFile();
         std::ofstream(argv[2], std::ios::binary).write(reinterpret_cast<const char*>(index.data()),
                                                        static_cast<std::streamsize>(index.size()));

@@ -36,9 +36,9 @@ std::string DeviceDirectory::entryPath(int number) const {
     return path_ + "/PhysicalDrive" + std::to_string(number);
 }
 
-BuiltDisk DeviceDirectory::addDisk(int number, const DiskSpec& spec) const {
+BuiltDisk DeviceDirectory::addDisk(int number, const DiskPlan& plan) const {
     std::string temporary = temporaryPath(path_, number);
-    BuiltDisk built = buildDiskImage(spec, temporary);
+    BuiltDisk built = buildDiskImage(plan, temporary);
     moveIntoPlace(temporary, entryPath(number));
     built.path = entryPath(number);
     return built;

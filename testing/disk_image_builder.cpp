@@ -33,7 +33,7 @@ constexpr char kSignatureText[] = "KXVO-CORVANTEX";
 
 uint64_t alignUp(uint64_t value, uint64_t alignment) { return (value + alignment - 1) / alignment * alignment; }
 
-BuiltPartition placePartition(const PartitionSpec& partition, uint64_t firstSector) {
+BuiltPartition placePartition(const PartitionPlan& partition, uint64_t firstSector) {
     if (partition.sizeBytes == 0 || partition.sizeBytes % kSectorSize != 0)
         throw std::invalid_argument("partition size must be a non-zero multiple of 512 bytes");
     BuiltPartition placed{firstSector, partition.sizeBytes / kSectorSize};
@@ -43,21 +43,21 @@ BuiltPartition placePartition(const PartitionSpec& partition, uint64_t firstSect
 }
 
 // Partitions follow each other; every one after the first starts on a 1 MiB boundary.
-std::vector<BuiltPartition> layOut(const DiskSpec& spec) {
-    if (spec.partitions.size() > kMaximumEntries) throw std::invalid_argument("more than four partitions");
+std::vector<BuiltPartition> layOut(const DiskPlan& plan) {
+    if (plan.partitions.size() > kMaximumEntries) throw std::invalid_argument("more than four partitions");
     std::vector<BuiltPartition> layout;
-    uint64_t next = spec.firstPartitionSector;
-    for (const auto& partition : spec.partitions) {
+    uint64_t next = plan.firstPartitionSector;
+    for (const auto& partition : plan.partitions) {
         layout.push_back(placePartition(partition, next));
         next = alignUp(layout.back().firstSector + layout.back().sectorCount, kAlignmentSectors);
     }
     return layout;
 }
 
-uint64_t imageSize(const DiskSpec& spec, const std::vector<BuiltPartition>& layout) {
-    uint64_t endSector = std::max<uint64_t>(spec.firstPartitionSector, 1);
+uint64_t imageSize(const DiskPlan& plan, const std::vector<BuiltPartition>& layout) {
+    uint64_t endSector = std::max<uint64_t>(plan.firstPartitionSector, 1);
     if (!layout.empty()) endSector = layout.back().firstSector + layout.back().sectorCount;
-    return endSector * kSectorSize + spec.trailingBytes;
+    return endSector * kSectorSize + plan.trailingBytes;
 }
 
 void writeEntry(nvr::ByteWriter& writer, size_t index, uint8_t type, const BuiltPartition& placed) {
@@ -68,18 +68,18 @@ void writeEntry(nvr::ByteWriter& writer, size_t index, uint8_t type, const Built
     writer.u32le(entry + 12, static_cast<uint32_t>(placed.sectorCount));
 }
 
-std::array<uint8_t, kSectorSize> bootRecord(const DiskSpec& spec, const std::vector<BuiltPartition>& layout) {
+std::array<uint8_t, kSectorSize> bootRecord(const DiskPlan& plan, const std::vector<BuiltPartition>& layout) {
     std::array<uint8_t, kSectorSize> sector{};
     nvr::ByteWriter writer(sector.data(), sector.size());
-    if (spec.signature) {
+    if (plan.signature) {
         // The terminator goes first so that a longer override text runs over it, as it would on disk.
-        writer.u8(kTerminatorOffset, spec.signatureTerminator);
-        std::string text = spec.signatureText.empty() ? std::string(kSignatureText) : spec.signatureText;
+        writer.u8(kTerminatorOffset, plan.signatureTerminator);
+        std::string text = plan.signatureText.empty() ? std::string(kSignatureText) : plan.signatureText;
         writer.copy(kSignatureOffset, text.data(), std::min(text.size(), kEntryTableOffset - kSignatureOffset));
     }
     for (size_t index = 0; index < layout.size(); ++index)
-        writeEntry(writer, index, spec.partitions[index].type, layout[index]);
-    if (spec.bootMarker) {
+        writeEntry(writer, index, plan.partitions[index].type, layout[index]);
+    if (plan.bootMarker) {
         writer.u8(kBootMarkerOffset, 0x55);
         writer.u8(kBootMarkerOffset + 1, 0xAA);
     }
@@ -95,7 +95,7 @@ void writePattern(const FileDescriptor& image, uint64_t start, uint64_t size, ui
     }
 }
 
-void writeContent(const FileDescriptor& image, const std::string& path, const PartitionSpec& partition,
+void writeContent(const FileDescriptor& image, const std::string& path, const PartitionPlan& partition,
                   const BuiltPartition& placed, size_t index) {
     uint64_t start = placed.firstSector * kSectorSize;
     switch (partition.kind) {
@@ -113,41 +113,41 @@ void writeContent(const FileDescriptor& image, const std::string& path, const Pa
     }
 }
 
-BuiltDisk writeImage(const DiskSpec& spec, const std::string& path, const std::vector<BuiltPartition>& layout) {
-    BuiltDisk built{path, imageSize(spec, layout), layout};
+BuiltDisk writeImage(const DiskPlan& plan, const std::string& path, const std::vector<BuiltPartition>& layout) {
+    BuiltDisk built{path, imageSize(plan, layout), layout};
     FileDescriptor image = openFile(path, O_RDWR | O_CREAT | O_TRUNC);
     if (::ftruncate(image.get(), static_cast<off_t>(built.sizeBytes)) != 0)
         throw std::system_error(errno, std::generic_category(), "ftruncate " + path);
     for (size_t index = 0; index < layout.size(); ++index)
-        writeContent(image, path, spec.partitions[index], layout[index], index);
-    auto sector = bootRecord(spec, layout);
+        writeContent(image, path, plan.partitions[index], layout[index], index);
+    auto sector = bootRecord(plan, layout);
     writeAllAt(image, sector.data(), sector.size(), 0);
     return built;
 }
 
 }  // namespace
 
-BuiltDisk buildDiskImage(const DiskSpec& spec, const std::string& path) {
-    std::vector<BuiltPartition> layout = layOut(spec);
+BuiltDisk buildDiskImage(const DiskPlan& plan, const std::string& path) {
+    std::vector<BuiltPartition> layout = layOut(plan);
     try {
-        return writeImage(spec, path, layout);
+        return writeImage(plan, path, layout);
     } catch (...) {
         ::unlink(path.c_str());  // a half-built image must not pass for a disk
         throw;
     }
 }
 
-DiskSpec standardNvrDisk(std::vector<TreeEntry> tree, std::string name, uint32_t blockSize) {
-    PartitionSpec volume;
+DiskPlan standardNvrDisk(std::vector<TreeEntry> tree, std::string name, uint32_t blockSize) {
+    PartitionPlan volume;
     volume.kind = PartitionKind::Ext2;
     volume.sizeBytes = 16 << 20;
     volume.ext2.blockSize = blockSize;
     volume.ext2.tree = std::move(tree);
-    PartitionSpec rawArea;
+    PartitionPlan rawArea;
     rawArea.kind = PartitionKind::Raw;
     rawArea.sizeBytes = 8 << 20;
     rawArea.diskName = std::move(name);
-    DiskSpec disk;
+    DiskPlan disk;
     disk.partitions = {std::move(volume), std::move(rawArea)};
     return disk;
 }

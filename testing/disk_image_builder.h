@@ -44,7 +44,7 @@ enum class PartitionKind {
     Pattern,   // pattern bytes (no file system, not zeros)
 };
 
-struct PartitionSpec {
+struct PartitionPlan {
     PartitionKind kind = PartitionKind::Ext2;
     uint64_t sizeBytes = 8 << 20;   // a multiple of 512
     uint8_t type = 0x83;             // MBR type byte; 0 leaves the entry empty
@@ -53,7 +53,7 @@ struct PartitionSpec {
     uint64_t patternSeed = 0;        // Pattern only; 0 picks the entry index + 1, so partitions differ
 };
 
-struct DiskSpec {
+struct DiskPlan {
     bool signature = true;           // the 14-character signature text at byte 196, then a 0
     std::string signatureText;       // overrides the signature text when not empty
     uint8_t signatureTerminator = 0; // byte 210
@@ -61,7 +61,7 @@ struct DiskSpec {
     uint64_t firstPartitionSector = 2048;
     // Up to four partition entries in entry order. An entry with type 0 is written empty but its
     // space is still laid out.
-    std::vector<PartitionSpec> partitions;
+    std::vector<PartitionPlan> partitions;
     uint64_t trailingBytes = 0;      // space left after the last partition
 };
 
@@ -79,10 +79,10 @@ struct BuiltDisk {
 
 // Builds the image at `path` (sparse where the content is zero). Throws std::runtime_error with
 // the tool's output when mke2fs fails.
-BuiltDisk buildDiskImage(const DiskSpec& spec, const std::string& path);
+BuiltDisk buildDiskImage(const DiskPlan& plan, const std::string& path);
 
 // A typical NVR disk: signature, a 1 KiB-block ext2 volume with `tree`, a raw area named `name`.
-DiskSpec standardNvrDisk(std::vector<TreeEntry> tree, std::string name, uint32_t blockSize = 1024);
+DiskPlan standardNvrDisk(std::vector<TreeEntry> tree, std::string name, uint32_t blockSize = 1024);
 
 // A fresh directory under $TMPDIR (or /tmp) removed with the object.
 class TempDir {
@@ -106,7 +106,7 @@ public:
     const std::string& path() const { return path_; }
     std::string entryPath(int number) const;
     // Builds an image for drive N directly in place (through a temporary name).
-    BuiltDisk addDisk(int number, const DiskSpec& spec) const;
+    BuiltDisk addDisk(int number, const DiskPlan& plan) const;
     // Makes drive N a symbolic link to an existing image or device.
     void addLink(int number, const std::string& target) const;
     // A blank drive of the given size (zeros, no boot record).

@@ -82,9 +82,9 @@ void writeDescriptors(const FileDescriptor& image, uint64_t start, const RawArea
         writeAllAt(image, &mark, 1, start + (1 + uint64_t{copy} * layout.bitmapUnits) * kRawUnitSize + bit / 8);
 }
 
-void checkPlacement(const std::vector<RecordingSpec>& recordings, const RawAreaLayout& layout) {
+void checkPlacement(const std::vector<RecordingPlan>& recordings, const RawAreaLayout& layout) {
     std::set<uint32_t> used;
-    for (const RecordingSpec& recording : recordings)
+    for (const RecordingPlan& recording : recordings)
         for (uint32_t unit : recording.dataUnits) {
             if (unit >= layout.usableDataUnits())
                 throw std::invalid_argument(recording.indexPath + ": data unit " + std::to_string(unit) + " is outside the area");
@@ -93,7 +93,7 @@ void checkPlacement(const std::vector<RecordingSpec>& recordings, const RawAreaL
         }
 }
 
-void writePayload(const FileDescriptor& image, uint64_t start, const RawAreaLayout& layout, const RecordingSpec& recording) {
+void writePayload(const FileDescriptor& image, uint64_t start, const RawAreaLayout& layout, const RecordingPlan& recording) {
     const std::vector<FrameStart> frames = recordingFrames(recording);
     std::vector<uint8_t> unit(kRawUnitSize);
     for (size_t block = 0; block < recording.dataUnits.size(); ++block) {
@@ -103,12 +103,12 @@ void writePayload(const FileDescriptor& image, uint64_t start, const RawAreaLayo
     }
 }
 
-void addIndexFiles(DiskSpec& spec, const std::vector<RecordingSpec>& recordings) {
-    if (spec.partitions.size() < 2 || spec.partitions[0].kind != PartitionKind::Ext2 ||
-        spec.partitions[1].kind != PartitionKind::Raw)
+void addIndexFiles(DiskPlan& plan, const std::vector<RecordingPlan>& recordings) {
+    if (plan.partitions.size() < 2 || plan.partitions[0].kind != PartitionKind::Ext2 ||
+        plan.partitions[1].kind != PartitionKind::Raw)
         throw std::invalid_argument("a recording disk needs an ext2 volume in entry 0 and a raw area in entry 1");
-    for (const RecordingSpec& recording : recordings)
-        spec.partitions[0].ext2.tree.push_back({recording.indexPath, recordingIndexFile(recording), 0, 0});
+    for (const RecordingPlan& recording : recordings)
+        plan.partitions[0].ext2.tree.push_back({recording.indexPath, recordingIndexFile(recording), 0, 0});
 }
 
 }  // namespace
@@ -123,7 +123,7 @@ RawAreaLayout rawAreaLayout(uint64_t areaBytes) {
     return layout;
 }
 
-void writeRawArea(const std::string& imagePath, const BuiltPartition& area, const std::vector<RecordingSpec>& recordings,
+void writeRawArea(const std::string& imagePath, const BuiltPartition& area, const std::vector<RecordingPlan>& recordings,
                   SuperBlockPlaces places) {
     const RawAreaLayout layout = rawAreaLayout(area.sectorCount * kSector);
     if (layout.totalUnits < 2) throw std::invalid_argument("the raw area needs at least two units");
@@ -131,13 +131,13 @@ void writeRawArea(const std::string& imagePath, const BuiltPartition& area, cons
     FileDescriptor image = openFile(imagePath, O_RDWR);
     const uint64_t start = area.firstSector * kSector;
     writeDescriptors(image, start, layout, places);
-    for (const RecordingSpec& recording : recordings) writePayload(image, start, layout, recording);
+    for (const RecordingPlan& recording : recordings) writePayload(image, start, layout, recording);
 }
 
-BuiltDisk buildRecordingDisk(DiskSpec spec, const std::vector<RecordingSpec>& recordings, const std::string& path,
+BuiltDisk buildRecordingDisk(DiskPlan plan, const std::vector<RecordingPlan>& recordings, const std::string& path,
                              SuperBlockPlaces places) {
-    addIndexFiles(spec, recordings);
-    BuiltDisk built = buildDiskImage(spec, path);
+    addIndexFiles(plan, recordings);
+    BuiltDisk built = buildDiskImage(plan, path);
     try {
         writeRawArea(path, built.partitions[1], recordings, places);
     } catch (...) {
@@ -147,10 +147,10 @@ BuiltDisk buildRecordingDisk(DiskSpec spec, const std::vector<RecordingSpec>& re
     return built;
 }
 
-BuiltDisk addRecordingDisk(const DeviceDirectory& devices, int number, DiskSpec spec,
-                           const std::vector<RecordingSpec>& recordings, SuperBlockPlaces places) {
+BuiltDisk addRecordingDisk(const DeviceDirectory& devices, int number, DiskPlan plan,
+                           const std::vector<RecordingPlan>& recordings, SuperBlockPlaces places) {
     const std::string temporary = devices.path() + "/.PhysicalDrive" + std::to_string(number) + ".tmp";
-    BuiltDisk built = buildRecordingDisk(std::move(spec), recordings, temporary, places);
+    BuiltDisk built = buildRecordingDisk(std::move(plan), recordings, temporary, places);
     built.path = devices.entryPath(number);
     if (::rename(temporary.c_str(), built.path.c_str()) != 0) {
         const int error = errno;

@@ -25,7 +25,7 @@ constexpr size_t kPayloadHeadSize = 128;
 // A time as an index file stores it: year - 2000, month, day, hour, minute, second.
 using StoredTime = std::array<uint8_t, 6>;
 
-struct FrameEntrySpec {
+struct FrameEntryPlan {
     uint16_t unitOffset = 0;
     uint8_t frameType = 0;  // 1: key frame
     uint32_t keyA = 0;
@@ -33,7 +33,7 @@ struct FrameEntrySpec {
 };
 
 // One 32-byte block record and its extension, field by field; defaults make a valid plain record.
-struct BlockRecordSpec {
+struct BlockRecordPlan {
     std::vector<uint8_t> bytesBefore;  // written before the record (garbage the scan must skip)
     uint32_t magic = kBlockMagic;
     std::array<uint8_t, 3> blockInfo{};
@@ -50,17 +50,17 @@ struct BlockRecordSpec {
     // or cut to this length.
     std::optional<uint16_t> externDataLength;
     std::optional<uint32_t> frameCount;  // by default frames.size()
-    std::vector<FrameEntrySpec> frames;
+    std::vector<FrameEntryPlan> frames;
 };
 
-struct IndexFileSpec {
+struct IndexFilePlan {
     StoredTime begin{};
     StoredTime end{};
-    std::vector<BlockRecordSpec> records;
+    std::vector<BlockRecordPlan> records;
     std::vector<uint8_t> trailing;  // bytes after the last record
 };
 
-std::vector<uint8_t> encodeIndexFile(const IndexFileSpec& spec);
+std::vector<uint8_t> encodeIndexFile(const IndexFilePlan& plan);
 
 // ---- Recordings: payload, index and expected stream from one description ----
 
@@ -73,7 +73,7 @@ enum class IndexStyle {
     Mixed,        // block i uses the styles above in turn
 };
 
-struct RecordingSpec {
+struct RecordingPlan {
     std::string indexPath;          // path of the index file in volume 0, e.g. "rec/ch1.nvr"
     uint8_t channel = 1;
     StoredTime begin{};
@@ -95,19 +95,19 @@ struct FrameStart {
 // the payload alone passes the video check.
 uint64_t frameAlignedLength(uint64_t seed, uint64_t atMost);
 // The frames whose headers start inside the payload, in stream order.
-std::vector<FrameStart> recordingFrames(const RecordingSpec& recording);
+std::vector<FrameStart> recordingFrames(const RecordingPlan& recording);
 // Payload bytes [offset, offset + out.size()) as they lie in the data units (stream bytes 68 to 71
 // hold 0 there: the recorder writes the table offset only into the served stream).
-void fillPayload(const RecordingSpec& recording, uint64_t offset, std::span<uint8_t> out);
+void fillPayload(const RecordingPlan& recording, uint64_t offset, std::span<uint8_t> out);
 // The same with the frame list computed once by the caller (for writing big payloads in pieces).
-void fillPayload(const RecordingSpec& recording, const std::vector<FrameStart>& frames, uint64_t offset,
+void fillPayload(const RecordingPlan& recording, const std::vector<FrameStart>& frames, uint64_t offset,
                  std::span<uint8_t> out);
-IndexFileSpec recordingIndexSpec(const RecordingSpec& recording);
-std::vector<uint8_t> recordingIndexFile(const RecordingSpec& recording);
+IndexFilePlan recordingIndexPlan(const RecordingPlan& recording);
+std::vector<uint8_t> recordingIndexFile(const RecordingPlan& recording);
 // The "INDX" table the library builds from the index file.
-std::vector<uint8_t> expectedIndxTable(const RecordingSpec& recording);
+std::vector<uint8_t> expectedIndxTable(const RecordingPlan& recording);
 // The whole served stream: payload with bytes 68 to 71 holding P, then the table.
-std::vector<uint8_t> expectedStream(const RecordingSpec& recording);
+std::vector<uint8_t> expectedStream(const RecordingPlan& recording);
 
 // ---- The raw data area ----
 
@@ -132,16 +132,16 @@ struct SuperBlockPlaces {
 // Writes the raw area's superblocks and tag sectors (keeping a disk name already at byte 165) and
 // the recordings' payload units into the image. Throws std::invalid_argument when a unit lies
 // outside the area or two blocks share a unit.
-void writeRawArea(const std::string& imagePath, const BuiltPartition& area, const std::vector<RecordingSpec>& recordings,
+void writeRawArea(const std::string& imagePath, const BuiltPartition& area, const std::vector<RecordingPlan>& recordings,
                   SuperBlockPlaces places = {});
 
 // Builds a disk whose volume 0 (partition entry 0, ext2) holds the recordings' index files and
 // whose raw area (partition entry 1) holds their payload.
-BuiltDisk buildRecordingDisk(DiskSpec spec, const std::vector<RecordingSpec>& recordings, const std::string& path,
+BuiltDisk buildRecordingDisk(DiskPlan plan, const std::vector<RecordingPlan>& recordings, const std::string& path,
                              SuperBlockPlaces places = {});
 // The same as drive N of a device directory; the entry appears in one step.
-BuiltDisk addRecordingDisk(const DeviceDirectory& devices, int number, DiskSpec spec,
-                           const std::vector<RecordingSpec>& recordings, SuperBlockPlaces places = {});
+BuiltDisk addRecordingDisk(const DeviceDirectory& devices, int number, DiskPlan plan,
+                           const std::vector<RecordingPlan>& recordings, SuperBlockPlaces places = {});
 
 // Physical units of the data area in a shuffled order with gaps: `count` distinct units from
 // [0, limit), deterministic for a seed.

@@ -17,14 +17,14 @@ constexpr size_t kMostFramesPerRecord = 64;
 constexpr uint8_t kKeyMarker = 0x88;
 constexpr size_t kOtherModeExtra = 8;
 
-uint16_t defaultExtensionLength(const BlockRecordSpec& record, uint32_t frameCount) {
+uint16_t defaultExtensionLength(const BlockRecordPlan& record, uint32_t frameCount) {
     if (record.externMode == 0) return 0;
     if (record.externMode == 2) return kModeTwoLength;
     const size_t extra = record.externMode == 1 ? 0 : kOtherModeExtra;
     return static_cast<uint16_t>(4 + kFrameEntrySize * frameCount + extra);
 }
 
-std::vector<uint8_t> encodeRecord(const BlockRecordSpec& record) {
+std::vector<uint8_t> encodeRecord(const BlockRecordPlan& record) {
     const uint32_t frameCount = record.frameCount.value_or(static_cast<uint32_t>(record.frames.size()));
     const uint16_t extension = record.externDataLength.value_or(defaultExtensionLength(record, frameCount));
     std::vector<uint8_t> bytes(kRecordSize + std::max<size_t>(extension, 4 + kFrameEntrySize * record.frames.size()));
@@ -52,7 +52,7 @@ std::vector<uint8_t> encodeRecord(const BlockRecordSpec& record) {
     return bytes;
 }
 
-FrameEntrySpec frameEntry(const FrameStart& frame, uint64_t blockStart) {
+FrameEntryPlan frameEntry(const FrameStart& frame, uint64_t blockStart) {
     return {static_cast<uint16_t>(frame.offset - blockStart), static_cast<uint8_t>(frame.key ? 1 : 0), frame.number,
             frame.number * 40};
 }
@@ -65,7 +65,7 @@ IndexStyle styleOfBlock(IndexStyle style, size_t block) {
 }
 
 // Mode 0: the block's first key frame, if any.
-void describeKeyRecord(BlockRecordSpec& record, const std::vector<FrameStart>& frames, uint64_t blockStart) {
+void describeKeyRecord(BlockRecordPlan& record, const std::vector<FrameStart>& frames, uint64_t blockStart) {
     auto key = std::find_if(frames.begin(), frames.end(), [](const FrameStart& frame) { return frame.key; });
     if (key == frames.end()) return;
     record.keyFlag = 1;
@@ -76,7 +76,7 @@ void describeKeyRecord(BlockRecordSpec& record, const std::vector<FrameStart>& f
 }
 
 // Modes 1, 2 and 3: the block's frames, key frames first when only four fit.
-void describeFrameRecord(BlockRecordSpec& record, std::vector<FrameStart> frames, uint64_t blockStart, uint8_t mode) {
+void describeFrameRecord(BlockRecordPlan& record, std::vector<FrameStart> frames, uint64_t blockStart, uint8_t mode) {
     const size_t room = mode == 2 ? 4 : kMostFramesPerRecord;
     if (mode == 2) std::stable_partition(frames.begin(), frames.end(), [](const FrameStart& frame) { return frame.key; });
     record.externMode = mode;
@@ -86,9 +86,9 @@ void describeFrameRecord(BlockRecordSpec& record, std::vector<FrameStart> frames
         record.frames.push_back(frameEntry(frames[index], blockStart));
 }
 
-BlockRecordSpec describeBlock(const RecordingSpec& recording, size_t block, std::vector<FrameStart> frames) {
+BlockRecordPlan describeBlock(const RecordingPlan& recording, size_t block, std::vector<FrameStart> frames) {
     const uint64_t blockStart = uint64_t{block} * kRawUnitSize;
-    BlockRecordSpec record;
+    BlockRecordPlan record;
     record.unit = recording.dataUnits[block];
     record.blockOffset = static_cast<uint32_t>(std::min<uint64_t>(kRawUnitSize, recording.payloadLength - blockStart));
     record.blockInfo = {recording.channel, static_cast<uint8_t>(block), static_cast<uint8_t>(block >> 8)};
@@ -103,7 +103,7 @@ BlockRecordSpec describeBlock(const RecordingSpec& recording, size_t block, std:
     return record;
 }
 
-void checkUnits(const RecordingSpec& recording) {
+void checkUnits(const RecordingPlan& recording) {
     const uint64_t blocks = (recording.payloadLength + kRawUnitSize - 1) / kRawUnitSize;
     if (recording.dataUnits.size() != blocks)
         throw std::invalid_argument(recording.indexPath + ": needs one data unit per 64 KiB block");
@@ -111,7 +111,7 @@ void checkUnits(const RecordingSpec& recording) {
 
 // Applies the table rule to a valid record: the pending entry, replaced by key frames, is
 // appended for every record with key-frame information.
-void addEntries(const BlockRecordSpec& record, uint64_t streamOffset, std::vector<uint8_t>& entry,
+void addEntries(const BlockRecordPlan& record, uint64_t streamOffset, std::vector<uint8_t>& entry,
                 std::vector<uint8_t>& table) {
     nvr::ByteWriter writer(entry);
     auto take = [&](uint32_t offset, uint32_t keyA, uint32_t keyB) {
@@ -126,50 +126,50 @@ void addEntries(const BlockRecordSpec& record, uint64_t streamOffset, std::vecto
         const bool marked = record.keyMarker == kKeyMarker;
         take(record.keyOffset, marked ? record.keyA : 0, marked ? record.keyB : 0);
     }
-    for (const FrameEntrySpec& frame : record.frames)
+    for (const FrameEntryPlan& frame : record.frames)
         if (record.externMode != 0 && frame.frameType == 1) take(frame.unitOffset, frame.keyA, frame.keyB);
     table.insert(table.end(), entry.begin(), entry.end());
 }
 
 }  // namespace
 
-std::vector<uint8_t> encodeIndexFile(const IndexFileSpec& spec) {
+std::vector<uint8_t> encodeIndexFile(const IndexFilePlan& plan) {
     std::vector<uint8_t> bytes(32);
-    std::copy(spec.begin.begin(), spec.begin.end(), bytes.begin() + 4);
-    std::copy(spec.end.begin(), spec.end.end(), bytes.begin() + 10);
-    for (const BlockRecordSpec& record : spec.records) {
+    std::copy(plan.begin.begin(), plan.begin.end(), bytes.begin() + 4);
+    std::copy(plan.end.begin(), plan.end.end(), bytes.begin() + 10);
+    for (const BlockRecordPlan& record : plan.records) {
         bytes.insert(bytes.end(), record.bytesBefore.begin(), record.bytesBefore.end());
         const std::vector<uint8_t> encoded = encodeRecord(record);
         bytes.insert(bytes.end(), encoded.begin(), encoded.end());
     }
-    bytes.insert(bytes.end(), spec.trailing.begin(), spec.trailing.end());
+    bytes.insert(bytes.end(), plan.trailing.begin(), plan.trailing.end());
     return bytes;
 }
 
-IndexFileSpec recordingIndexSpec(const RecordingSpec& recording) {
+IndexFilePlan recordingIndexPlan(const RecordingPlan& recording) {
     checkUnits(recording);
-    IndexFileSpec spec{recording.begin, recording.end, {}, {}};
+    IndexFilePlan plan{recording.begin, recording.end, {}, {}};
     const std::vector<FrameStart> frames = recordingFrames(recording);
     auto next = frames.begin();
     for (size_t block = 0; block < recording.dataUnits.size(); ++block) {
         const uint64_t blockEnd = std::min<uint64_t>(uint64_t{block + 1} * kRawUnitSize, recording.payloadLength);
         auto end = std::find_if(next, frames.end(), [&](const FrameStart& frame) { return frame.offset >= blockEnd; });
-        spec.records.push_back(describeBlock(recording, block, std::vector<FrameStart>(next, end)));
+        plan.records.push_back(describeBlock(recording, block, std::vector<FrameStart>(next, end)));
         next = end;
     }
-    return spec;
+    return plan;
 }
 
-std::vector<uint8_t> recordingIndexFile(const RecordingSpec& recording) {
-    return encodeIndexFile(recordingIndexSpec(recording));
+std::vector<uint8_t> recordingIndexFile(const RecordingPlan& recording) {
+    return encodeIndexFile(recordingIndexPlan(recording));
 }
 
-std::vector<uint8_t> expectedIndxTable(const RecordingSpec& recording) {
-    const IndexFileSpec spec = recordingIndexSpec(recording);
+std::vector<uint8_t> expectedIndxTable(const RecordingPlan& recording) {
+    const IndexFilePlan plan = recordingIndexPlan(recording);
     std::vector<uint8_t> table(16);
     std::vector<uint8_t> entry(20, 0);
-    for (size_t block = 0; block < spec.records.size(); ++block)
-        addEntries(spec.records[block], uint64_t{block} * kRawUnitSize, entry, table);
+    for (size_t block = 0; block < plan.records.size(); ++block)
+        addEntries(plan.records[block], uint64_t{block} * kRawUnitSize, entry, table);
     nvr::ByteWriter writer(table);
     writer.copy(0, "INDX", 4);
     writer.u16le(4, 1);
@@ -179,7 +179,7 @@ std::vector<uint8_t> expectedIndxTable(const RecordingSpec& recording) {
     return table;
 }
 
-std::vector<uint8_t> expectedStream(const RecordingSpec& recording) {
+std::vector<uint8_t> expectedStream(const RecordingPlan& recording) {
     std::vector<uint8_t> stream(recording.payloadLength);
     fillPayload(recording, 0, stream);
     if (stream.size() >= 72) nvr::ByteWriter(stream).u32le(68, static_cast<uint32_t>(recording.payloadLength));

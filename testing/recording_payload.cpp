@@ -45,7 +45,7 @@ uint8_t checkByte(uint64_t seed, uint64_t payloadOffset, uint32_t length) {
     return static_cast<uint8_t>(sum);
 }
 
-std::array<uint8_t, kFrameHeaderSize> frameHeader(const RecordingSpec& recording, const FrameStart& frame) {
+std::array<uint8_t, kFrameHeaderSize> frameHeader(const RecordingPlan& recording, const FrameStart& frame) {
     const FrameShape shape = frameShape(recording.seed, frame.number);
     const uint64_t payloadOffset = frame.offset + kFrameHeaderSize + shape.skip;
     std::array<uint8_t, kFrameHeaderSize> header{};
@@ -58,7 +58,7 @@ std::array<uint8_t, kFrameHeaderSize> frameHeader(const RecordingSpec& recording
     return header;
 }
 
-std::array<uint8_t, kPayloadHeadSize> payloadHead(const RecordingSpec& recording) {
+std::array<uint8_t, kPayloadHeadSize> payloadHead(const RecordingPlan& recording) {
     std::array<uint8_t, kPayloadHeadSize> head{};
     nvr::ByteWriter writer(head.data(), head.size());
     writer.copy(0, "RHDR", 4);
@@ -85,7 +85,7 @@ uint64_t frameAlignedLength(uint64_t seed, uint64_t atMost) {
     return end;
 }
 
-std::vector<FrameStart> recordingFrames(const RecordingSpec& recording) {
+std::vector<FrameStart> recordingFrames(const RecordingPlan& recording) {
     std::vector<FrameStart> frames;
     uint64_t offset = kPayloadHeadSize;
     for (uint32_t number = 0; offset < recording.payloadLength; ++number) {
@@ -95,11 +95,11 @@ std::vector<FrameStart> recordingFrames(const RecordingSpec& recording) {
     return frames;
 }
 
-void fillPayload(const RecordingSpec& recording, uint64_t offset, std::span<uint8_t> out) {
+void fillPayload(const RecordingPlan& recording, uint64_t offset, std::span<uint8_t> out) {
     fillPayload(recording, recordingFrames(recording), offset, out);
 }
 
-void fillPayload(const RecordingSpec& recording, const std::vector<FrameStart>& frames, uint64_t offset,
+void fillPayload(const RecordingPlan& recording, const std::vector<FrameStart>& frames, uint64_t offset,
                  std::span<uint8_t> out) {
     fillPattern(recording.seed, offset, out);
     const auto head = payloadHead(recording);

@@ -7,23 +7,23 @@
 
 namespace {
 
-nvrtest::DiskSpec SmallDisk(uint32_t blockSize, bool signature, uint64_t fileSize) {
-    nvrtest::PartitionSpec ext2;
+nvrtest::DiskPlan SmallDisk(uint32_t blockSize, bool signature, uint64_t fileSize) {
+    nvrtest::PartitionPlan ext2;
     ext2.sizeBytes = blockSize == 1024 ? 96 * 1024 : 256 * 1024;
     ext2.ext2.blockSize = blockSize;
     ext2.ext2.inodeSize = 128;
     ext2.ext2.tree = {nvrtest::TreeEntry::text("a.nvr", "index"), nvrtest::TreeEntry::directory("d/"),
                       nvrtest::TreeEntry::pattern("d/f.bin", fileSize, 3), nvrtest::TreeEntry::directory("lost+found2/")};
     ext2.ext2.extraOptions = {"-N", "16"};
-    nvrtest::PartitionSpec raw;
+    nvrtest::PartitionPlan raw;
     raw.kind = nvrtest::PartitionKind::Raw;
     raw.sizeBytes = 4096;
     raw.diskName = "SEED";
-    nvrtest::DiskSpec spec;
-    spec.signature = signature;
-    spec.firstPartitionSector = 1;
-    spec.partitions = {ext2, raw};
-    return spec;
+    nvrtest::DiskPlan plan;
+    plan.signature = signature;
+    plan.firstPartitionSector = 1;
+    plan.partitions = {ext2, raw};
+    return plan;
 }
 
 }  // namespace

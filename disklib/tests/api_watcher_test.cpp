@@ -32,7 +32,7 @@ bool OtherDiskListed(int number) {
     return false;
 }
 
-nvrtest::DiskSpec ArrivingDisk() {
+nvrtest::DiskPlan ArrivingDisk() {
     return nvrtest::standardNvrDisk({nvrtest::TreeEntry::pattern("clip.bin", 200000, 5),
                                      nvrtest::TreeEntry::directory("d/")},
                                     "ARRIVING");

@@ -9,9 +9,9 @@
 namespace maintenancetest {
 namespace {
 
-using nvrtest::DiskSpec;
+using nvrtest::DiskPlan;
 using nvrtest::PartitionKind;
-using nvrtest::PartitionSpec;
+using nvrtest::PartitionPlan;
 
 constexpr uint64_t kChunk = 10485760;
 constexpr uint64_t kSector = 512;
@@ -21,16 +21,16 @@ constexpr int32_t kDone = TQHD_EVENT_COPY_DONE;
 // An NVR disk of `total` bytes: a small ext2 volume, then pattern bytes to the end, so every
 // chunk carries data of its own.
 void AddSource(int number, uint64_t total) {
-    PartitionSpec volume;
+    PartitionPlan volume;
     volume.sizeBytes = 4 << 20;
     volume.ext2.tree = {nvrtest::TreeEntry::text("a.txt", "source")};
-    PartitionSpec rest;
+    PartitionPlan rest;
     rest.kind = PartitionKind::Pattern;
     rest.patternSeed = 1000 + static_cast<uint64_t>(number);
     rest.sizeBytes = total - (5 << 20);
-    DiskSpec spec;
-    spec.partitions = {volume, rest};
-    ASSERT_EQ(Devices().addDisk(number, spec).sizeBytes, total);
+    DiskPlan plan;
+    plan.partitions = {volume, rest};
+    ASSERT_EQ(Devices().addDisk(number, plan).sizeBytes, total);
 }
 
 std::string Path(int number) { return Devices().entryPath(number); }

@@ -5,23 +5,23 @@
 
 #include "../maintenance/maintenance.h"
 #include "maintenance_support.h"
-#include "tests/image_inspection.h"
+#include "tests/image_reading.h"
 
 namespace maintenancetest {
 namespace {
 
-using nvrtest::DiskSpec;
+using nvrtest::DiskPlan;
 using nvrtest::PartitionKind;
-using nvrtest::PartitionSpec;
+using nvrtest::PartitionPlan;
 using nvrtest::TreeEntry;
 
 constexpr int32_t kProgress = TQHD_EVENT_FORMAT_PROGRESS;
 constexpr int32_t kDone = TQHD_EVENT_FORMAT_DONE;
 constexpr uint64_t kUnit = 65536;
 
-PartitionSpec Ext2(uint64_t size, uint32_t blockSize, uint32_t inodeSize, std::vector<std::string> options,
+PartitionPlan Ext2(uint64_t size, uint32_t blockSize, uint32_t inodeSize, std::vector<std::string> options,
                    std::vector<TreeEntry> tree = {}) {
-    PartitionSpec partition;
+    PartitionPlan partition;
     partition.sizeBytes = size;
     partition.ext2.blockSize = blockSize;
     partition.ext2.inodeSize = inodeSize;
@@ -30,8 +30,8 @@ PartitionSpec Ext2(uint64_t size, uint32_t blockSize, uint32_t inodeSize, std::v
     return partition;
 }
 
-PartitionSpec Raw(uint64_t size, std::string name = "REC-B") {
-    PartitionSpec partition;
+PartitionPlan Raw(uint64_t size, std::string name = "REC-B") {
+    PartitionPlan partition;
     partition.kind = PartitionKind::Raw;
     partition.sizeBytes = size;
     partition.diskName = std::move(name);
@@ -47,10 +47,10 @@ std::vector<TreeEntry> Files(int count) {
     return tree;
 }
 
-nvrtest::BuiltDisk AddDisk(int number, std::vector<PartitionSpec> partitions) {
-    DiskSpec spec;
-    spec.partitions = std::move(partitions);
-    return Devices().addDisk(number, spec);
+nvrtest::BuiltDisk AddDisk(int number, std::vector<PartitionPlan> partitions) {
+    DiskPlan plan;
+    plan.partitions = std::move(partitions);
+    return Devices().addDisk(number, plan);
 }
 
 std::string Prefix(int number) { return "/" + std::to_string(number) + "/"; }

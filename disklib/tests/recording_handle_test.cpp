@@ -14,24 +14,24 @@ namespace {
 
 constexpr int kDrive = 1;
 
-nvrtest::RecordingSpec recording(const std::string& path, uint8_t channel, std::vector<uint32_t> units,
+nvrtest::RecordingPlan recording(const std::string& path, uint8_t channel, std::vector<uint32_t> units,
                                  uint64_t length, nvrtest::IndexStyle style) {
-    nvrtest::RecordingSpec spec;
-    spec.indexPath = path;
-    spec.channel = channel;
-    spec.begin = {26, 3, 11, 7, 0, 0};
-    spec.end = {26, 3, 11, 7, 10, 0};
-    spec.payloadLength = length;
-    spec.dataUnits = std::move(units);
-    spec.style = style;
-    spec.seed = channel;
-    spec.garbageEvery = 4;
-    return spec;
+    nvrtest::RecordingPlan plan;
+    plan.indexPath = path;
+    plan.channel = channel;
+    plan.begin = {26, 3, 11, 7, 0, 0};
+    plan.end = {26, 3, 11, 7, 10, 0};
+    plan.payloadLength = length;
+    plan.dataUnits = std::move(units);
+    plan.style = style;
+    plan.seed = channel;
+    plan.garbageEvery = 4;
+    return plan;
 }
 
-const nvrtest::RecordingSpec kMain = recording("rec/ch1.nvr", 1, {20, 21, 22, 3, 4, 40, 41, 42, 43, 7}, 9 * 65536 + 3210,
+const nvrtest::RecordingPlan kMain = recording("rec/ch1.nvr", 1, {20, 21, 22, 3, 4, 40, 41, 42, 43, 7}, 9 * 65536 + 3210,
                                                nvrtest::IndexStyle::Mixed);
-const nvrtest::RecordingSpec kUpper = recording("rec/clip.NVR", 2, {60, 61}, 65536 + 99, nvrtest::IndexStyle::KeyRecords);
+const nvrtest::RecordingPlan kUpper = recording("rec/clip.NVR", 2, {60, 61}, 65536 + 99, nvrtest::IndexStyle::KeyRecords);
 
 std::vector<uint8_t> readAll(TQHD_HANDLE handle) {
     std::vector<uint8_t> all;
@@ -57,11 +57,11 @@ class RecordingHandles : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         const std::string devices = nvrtest::testDeviceDirectory();
-        nvrtest::DiskSpec spec = nvrtest::standardNvrDisk(
+        nvrtest::DiskPlan plan = nvrtest::standardNvrDisk(
             {nvrtest::TreeEntry::text("rec/notes.txt", "not an index\n"), nvrtest::TreeEntry::text("rec/empty.nvr", ""),
              {"rec/.nvr", nvrtest::recordingIndexFile(kMain), 0, 0}},
             "REC-HANDLES");
-        nvrtest::addRecordingDisk(nvrtest::DeviceDirectory(devices), kDrive, spec, {kMain, kUpper});
+        nvrtest::addRecordingDisk(nvrtest::DeviceDirectory(devices), kDrive, plan, {kMain, kUpper});
         std::filesystem::create_directories(devices + "/volume");
         const std::vector<uint8_t> index = nvrtest::recordingIndexFile(kMain);
         std::ofstream(devices + "/volume/ch1.nvr", std::ios::binary)

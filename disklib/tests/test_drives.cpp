@@ -11,9 +11,9 @@ namespace disktest {
 
 namespace {
 
-using nvrtest::DiskSpec;
+using nvrtest::DiskPlan;
 using nvrtest::PartitionKind;
-using nvrtest::PartitionSpec;
+using nvrtest::PartitionPlan;
 using nvrtest::TreeEntry;
 
 std::map<int, uint64_t>& Sizes() {
@@ -43,8 +43,8 @@ std::vector<TreeEntry> MainTree() {
     return tree;
 }
 
-PartitionSpec Ext2(uint64_t size, uint32_t blockSize, std::vector<TreeEntry> tree) {
-    PartitionSpec partition;
+PartitionPlan Ext2(uint64_t size, uint32_t blockSize, std::vector<TreeEntry> tree) {
+    PartitionPlan partition;
     partition.kind = PartitionKind::Ext2;
     partition.sizeBytes = size;
     partition.ext2.blockSize = blockSize;
@@ -52,29 +52,29 @@ PartitionSpec Ext2(uint64_t size, uint32_t blockSize, std::vector<TreeEntry> tre
     return partition;
 }
 
-PartitionSpec Raw(std::string name) {
-    PartitionSpec partition;
+PartitionPlan Raw(std::string name) {
+    PartitionPlan partition;
     partition.kind = PartitionKind::Raw;
     partition.sizeBytes = 4 << 20;
     partition.diskName = std::move(name);
     return partition;
 }
 
-PartitionSpec Pattern() {
-    PartitionSpec partition;
+PartitionPlan Pattern() {
+    PartitionPlan partition;
     partition.kind = PartitionKind::Pattern;
     partition.sizeBytes = 2 << 20;
     return partition;
 }
 
-DiskSpec Disk(bool signature, std::vector<PartitionSpec> partitions) {
-    DiskSpec spec;
-    spec.signature = signature;
-    spec.partitions = std::move(partitions);
-    return spec;
+DiskPlan Disk(bool signature, std::vector<PartitionPlan> partitions) {
+    DiskPlan plan;
+    plan.signature = signature;
+    plan.partitions = std::move(partitions);
+    return plan;
 }
 
-void Add(int number, const DiskSpec& spec) { Sizes()[number] = Devices().addDisk(number, spec).sizeBytes; }
+void Add(int number, const DiskPlan& plan) { Sizes()[number] = Devices().addDisk(number, plan).sizeBytes; }
 
 }  // namespace
 

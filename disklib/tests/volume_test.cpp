@@ -100,8 +100,8 @@ protected:
     static constexpr uint64_t kSeed = 77;
 
     void SetUp() override {
-        nvrtest::DiskSpec spec = nvrtest::standardNvrDisk({nvrtest::TreeEntry::pattern("f.bin", kSize, kSeed)}, "V");
-        built_ = nvrtest::buildDiskImage(spec, dir_.file("disk.img"));
+        nvrtest::DiskPlan plan = nvrtest::standardNvrDisk({nvrtest::TreeEntry::pattern("f.bin", kSize, kSeed)}, "V");
+        built_ = nvrtest::buildDiskImage(plan, dir_.file("disk.img"));
         drive_ = platform::openDrivePath(built_.path, platform::Access::Read, platform::kShareRead);
         ASSERT_NE(drive_, nullptr);
         auto volume = Volume::setUp(*drive_, 0, PartitionEntry{0x83, static_cast<uint32_t>(built_.partitions[0].firstSector), 1});

@@ -8,8 +8,8 @@
 
 namespace {
 
-nvrtest::RecordingSpec Recording(nvrtest::IndexStyle style, uint64_t seed) {
-    nvrtest::RecordingSpec recording;
+nvrtest::RecordingPlan Recording(nvrtest::IndexStyle style, uint64_t seed) {
+    nvrtest::RecordingPlan recording;
     recording.indexPath = "seed.nvr";
     recording.begin = {26, 3, 11, 8, 0, 0};
     recording.end = {26, 3, 11, 8, 5, 0};
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         bytes.resize(bytes.size() - 21);  // a record cut off by the end of the data
         Write(dir + "/cut-" + std::to_string(index) + ".nvr", bytes);
     }
-    nvrtest::IndexFileSpec odd;
+    nvrtest::IndexFilePlan odd;
     odd.records.resize(3);
     odd.records[0].blockOffset = 65537;
     odd.records[1].keyFlag = 1;

@@ -9,28 +9,28 @@
 namespace quarnel {
 namespace {
 
-using nvrtest::BlockRecordSpec;
-using nvrtest::FrameEntrySpec;
-using nvrtest::IndexFileSpec;
+using nvrtest::BlockRecordPlan;
+using nvrtest::FrameEntryPlan;
+using nvrtest::IndexFilePlan;
 
-ParsedIndex parse(const IndexFileSpec& spec) { return parseIndex(nvrtest::encodeIndexFile(spec)); }
+ParsedIndex parse(const IndexFilePlan& plan) { return parseIndex(nvrtest::encodeIndexFile(plan)); }
 
-BlockRecordSpec plain(uint32_t unit, uint32_t blockOffset = kUnitSize) {
-    BlockRecordSpec record;
+BlockRecordPlan plain(uint32_t unit, uint32_t blockOffset = kUnitSize) {
+    BlockRecordPlan record;
     record.unit = unit;
     record.blockOffset = blockOffset;
     return record;
 }
 
-BlockRecordSpec frameRecord(uint32_t unit, std::vector<FrameEntrySpec> frames, uint8_t mode = 1) {
-    BlockRecordSpec record = plain(unit);
+BlockRecordPlan frameRecord(uint32_t unit, std::vector<FrameEntryPlan> frames, uint8_t mode = 1) {
+    BlockRecordPlan record = plain(unit);
     record.keyFlag = 1;
     record.externMode = mode;
     record.frames = std::move(frames);
     return record;
 }
 
-FrameEntrySpec frame(uint16_t offset, bool key, uint32_t keyA = 0, uint32_t keyB = 0) {
+FrameEntryPlan frame(uint16_t offset, bool key, uint32_t keyA = 0, uint32_t keyB = 0) {
     return {offset, static_cast<uint8_t>(key ? 1 : 0), keyA, keyB};
 }
 
@@ -59,10 +59,10 @@ TEST(IndexParser, HeaderOnlyFileHasNoUnitsAndAnEmptyTable) {
 }
 
 TEST(IndexParser, HeaderTimesAreTakenAsStored) {
-    IndexFileSpec spec;
-    spec.begin = {26, 13, 40, 25, 61, 99};  // impossible values pass through
-    spec.end = {0, 0, 1, 2, 3, 4};
-    const IndexFileHeader header = parse(spec).header;
+    IndexFilePlan plan;
+    plan.begin = {26, 13, 40, 25, 61, 99};  // impossible values pass through
+    plan.end = {0, 0, 1, 2, 3, 4};
+    const IndexFileHeader header = parse(plan).header;
     EXPECT_EQ(header.begin.year, 26);
     EXPECT_EQ(header.begin.month, 13);
     EXPECT_EQ(header.begin.second, 99);
@@ -75,15 +75,15 @@ TEST(IndexParser, HeaderTimesAreTakenAsStored) {
 TEST(IndexParser, AcceptsAndRejectsRecordsOnTheirFields) {
     struct Case {
         const char* what;
-        BlockRecordSpec record;
+        BlockRecordPlan record;
         bool accepted;
     };
     auto withFrames = [](uint32_t count, uint8_t mode, std::optional<uint16_t> length = std::nullopt) {
-        BlockRecordSpec record = frameRecord(7, std::vector<FrameEntrySpec>(count, frame(0, false)), mode);
+        BlockRecordPlan record = frameRecord(7, std::vector<FrameEntryPlan>(count, frame(0, false)), mode);
         record.externDataLength = length;
         return record;
     };
-    BlockRecordSpec wrongMagic = plain(7);
+    BlockRecordPlan wrongMagic = plain(7);
     wrongMagic.magic = 0x97653489;
     std::vector<Case> cases = {
         {"block offset 65536", plain(7, 65536), true},
@@ -99,9 +99,9 @@ TEST(IndexParser, AcceptsAndRejectsRecordsOnTheirFields) {
     };
     for (const Case& entry : cases) {
         SCOPED_TRACE(entry.what);
-        IndexFileSpec spec;
-        spec.records = {plain(1), entry.record, plain(2)};
-        const ParsedIndex parsed = parse(spec);
+        IndexFilePlan plan;
+        plan.records = {plain(1), entry.record, plain(2)};
+        const ParsedIndex parsed = parse(plan);
         const std::vector<uint32_t> expected =
             entry.accepted ? std::vector<uint32_t>{1, 7, 2} : std::vector<uint32_t>{1, 2};
         EXPECT_EQ(parsed.units, expected);
@@ -109,47 +109,47 @@ TEST(IndexParser, AcceptsAndRejectsRecordsOnTheirFields) {
 }
 
 TEST(IndexParser, GarbageBetweenRecordsIsSkipped) {
-    IndexFileSpec spec;
-    spec.records = {plain(3), plain(4)};
-    spec.records[1].bytesBefore = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    EXPECT_EQ(parse(spec).units, (std::vector<uint32_t>{3, 4}));
+    IndexFilePlan plan;
+    plan.records = {plain(3), plain(4)};
+    plan.records[1].bytesBefore = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    EXPECT_EQ(parse(plan).units, (std::vector<uint32_t>{3, 4}));
 }
 
 TEST(IndexParser, PayloadLengthIsTheSumOfBlockOffsets) {
-    IndexFileSpec spec;
-    spec.records = {plain(0), plain(1), plain(2), plain(3, 1000)};
-    const ParsedIndex parsed = parse(spec);
+    IndexFilePlan plan;
+    plan.records = {plain(0), plain(1), plain(2), plain(3, 1000)};
+    const ParsedIndex parsed = parse(plan);
     EXPECT_EQ(parsed.payloadLength, 197608u);
     // An early short block keeps the 64 KiB stride: only the length shrinks.
-    spec.records = {plain(0, 100), plain(1)};
-    EXPECT_EQ(parse(spec).payloadLength, 100u + kUnitSize);
+    plan.records = {plain(0, 100), plain(1)};
+    EXPECT_EQ(parse(plan).payloadLength, 100u + kUnitSize);
 }
 
 TEST(IndexParser, KeyRecordsInModeZeroUseTheMarkerForTheirValues) {
-    IndexFileSpec spec;
-    BlockRecordSpec marked = plain(5);
+    IndexFilePlan plan;
+    BlockRecordPlan marked = plain(5);
     marked.keyFlag = 1;
     marked.keyOffset = 300;
     marked.keyA = 11;
     marked.keyB = 12;
     marked.keyMarker = 0x88;
     marked.blockInfo = {7, 8, 9};
-    BlockRecordSpec unmarked = marked;
+    BlockRecordPlan unmarked = marked;
     unmarked.keyMarker = 0x87;
-    spec.records = {marked, plain(6), unmarked};
-    expectEntries(parse(spec), {entry(1, 300, 11, 12, {7, 8, 9}), entry(1, 2 * kUnitSize + 300, 0, 0, {7, 8, 9})});
+    plan.records = {marked, plain(6), unmarked};
+    expectEntries(parse(plan), {entry(1, 300, 11, 12, {7, 8, 9}), entry(1, 2 * kUnitSize + 300, 0, 0, {7, 8, 9})});
 }
 
 TEST(IndexParser, PendingEntryIsRepeatedUntilAKeyFrameReplacesIt) {
-    IndexFileSpec spec;
-    spec.records = {
+    IndexFilePlan plan;
+    plan.records = {
         frameRecord(0, {frame(10, false)}),                                // no key frame yet: all zero
         frameRecord(1, {frame(20, true, 1, 2), frame(900, true, 3, 4)}),  // the last key frame wins
         frameRecord(2, {frame(30, false)}),                                // repeats the previous entry
         plain(3),                                                          // no entry at all
         frameRecord(4, {frame(40, true, 5, 6)}, 3),
     };
-    expectEntries(parse(spec), {entry(0, 0, 0, 0), entry(1, kUnitSize + 900, 3, 4), entry(1, kUnitSize + 900, 3, 4),
+    expectEntries(parse(plan), {entry(0, 0, 0, 0), entry(1, kUnitSize + 900, 3, 4), entry(1, kUnitSize + 900, 3, 4),
                                 entry(1, 4 * kUnitSize + 40, 5, 6)});
 }
 
@@ -159,12 +159,12 @@ TEST(IndexParser, ExtensionsOfRecordsWithoutKeyFrames) {
     const std::vector<uint8_t> inner = nvrtest::encodeIndexFile({{}, {}, {plain(99)}, {}});
     for (uint8_t mode : {1, 2}) {
         SCOPED_TRACE(int{mode});
-        IndexFileSpec spec;
-        BlockRecordSpec record = plain(1);
+        IndexFilePlan plan;
+        BlockRecordPlan record = plain(1);
         record.externMode = mode;
         record.externDataLength = 68;
-        spec.records = {record, plain(2)};
-        std::vector<uint8_t> bytes = nvrtest::encodeIndexFile(spec);
+        plan.records = {record, plain(2)};
+        std::vector<uint8_t> bytes = nvrtest::encodeIndexFile(plan);
         // The extension starts with a frame count word; the record image lies behind it.
         std::copy(inner.begin() + 32, inner.end(), bytes.begin() + 32 + 32 + 4);
         const std::vector<uint32_t> expected = mode == 2 ? std::vector<uint32_t>{1, 2} : std::vector<uint32_t>{1, 99, 2};
@@ -174,9 +174,9 @@ TEST(IndexParser, ExtensionsOfRecordsWithoutKeyFrames) {
 
 // Index data that ends inside a record, a frame count or a frame entry ends the scan there.
 TEST(IndexParser, DataEndingInsideARecordEndsTheScan) {
-    IndexFileSpec spec;
-    spec.records = {plain(1), frameRecord(2, {frame(1, true), frame(2, true)})};
-    const std::vector<uint8_t> whole = nvrtest::encodeIndexFile(spec);
+    IndexFilePlan plan;
+    plan.records = {plain(1), frameRecord(2, {frame(1, true), frame(2, true)})};
+    const std::vector<uint8_t> whole = nvrtest::encodeIndexFile(plan);
     ASSERT_EQ(parseIndex(whole).units.size(), 2u);
     for (size_t cut = 1; cut <= 32 + 4 + 32; ++cut) {
         const std::vector<uint8_t> bytes(whole.begin(), whole.end() - static_cast<ptrdiff_t>(cut));
@@ -185,13 +185,13 @@ TEST(IndexParser, DataEndingInsideARecordEndsTheScan) {
 }
 
 TEST(IndexParser, ModeTwoFrameEntriesBeyondTheExtensionAreReadUpToTheEndOfTheData) {
-    IndexFileSpec spec;
-    BlockRecordSpec record = frameRecord(1, {frame(5, false)}, 2);
+    IndexFilePlan plan;
+    BlockRecordPlan record = frameRecord(1, {frame(5, false)}, 2);
     record.frameCount = 6;  // room for four: entries five and six are read from what follows
-    spec.records = {record, plain(2), plain(3)};
-    EXPECT_EQ(parse(spec).units, (std::vector<uint32_t>{1, 2, 3}));
-    spec.records = {record};  // nothing follows: entries five and six would lie past the end
-    EXPECT_TRUE(parse(spec).units.empty());
+    plan.records = {record, plain(2), plain(3)};
+    EXPECT_EQ(parse(plan).units, (std::vector<uint32_t>{1, 2, 3}));
+    plan.records = {record};  // nothing follows: entries five and six would lie past the end
+    EXPECT_TRUE(parse(plan).units.empty());
 }
 
 TEST(IndexParser, RecordingsOfEveryIndexStyleGiveTheExpectedTable) {
@@ -199,7 +199,7 @@ TEST(IndexParser, RecordingsOfEveryIndexStyleGiveTheExpectedTable) {
     for (IndexStyle style : {IndexStyle::KeyRecords, IndexStyle::FrameLists, IndexStyle::FourFrames,
                              IndexStyle::OtherMode, IndexStyle::Mixed}) {
         SCOPED_TRACE(static_cast<int>(style));
-        nvrtest::RecordingSpec recording;
+        nvrtest::RecordingPlan recording;
         recording.payloadLength = 9 * kUnitSize + 4321;
         recording.dataUnits = {9, 3, 4, 5, 20, 21, 22, 0, 1, 2};
         recording.style = style;

@@ -32,23 +32,23 @@ private:
 
 }  // namespace
 
-std::vector<uint8_t> recordingDiskBytes(const std::vector<nvrtest::RecordingSpec>& recordings, uint32_t areaUnits,
+std::vector<uint8_t> recordingDiskBytes(const std::vector<nvrtest::RecordingPlan>& recordings, uint32_t areaUnits,
                                         nvrtest::SuperBlockPlaces places) {
-    nvrtest::DiskSpec spec;
-    spec.firstPartitionSector = 8;
-    nvrtest::PartitionSpec first;
+    nvrtest::DiskPlan plan;
+    plan.firstPartitionSector = 8;
+    nvrtest::PartitionPlan first;
     first.kind = nvrtest::PartitionKind::Blank;
     // The area must follow the first partition directly; the builder puts later partitions on
     // 1 MiB boundaries, so the first one ends at one.
     first.sizeBytes = (2048 - 8) * 512;
-    nvrtest::PartitionSpec area;
+    nvrtest::PartitionPlan area;
     area.kind = nvrtest::PartitionKind::Raw;
     area.sizeBytes = uint64_t{areaUnits} * kUnitSize;
     area.diskName = "MEMORY-DISK";
-    spec.partitions = {first, area};
+    plan.partitions = {first, area};
     nvrtest::TempDir scratch("quarnel-disk");
     const std::string path = scratch.file("disk.img");
-    const nvrtest::BuiltDisk built = nvrtest::buildDiskImage(spec, path);
+    const nvrtest::BuiltDisk built = nvrtest::buildDiskImage(plan, path);
     nvrtest::writeRawArea(path, built.partitions[1], recordings, places);
     std::ifstream image(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(image), {}};
@@ -68,8 +68,8 @@ DriveOpener loggingOpener(std::vector<uint8_t> disk, std::shared_ptr<DriveLog> l
     };
 }
 
-nvrtest::RecordingSpec recordingIn(std::vector<uint32_t> units, uint64_t payloadLength, nvrtest::IndexStyle style) {
-    nvrtest::RecordingSpec recording;
+nvrtest::RecordingPlan recordingIn(std::vector<uint32_t> units, uint64_t payloadLength, nvrtest::IndexStyle style) {
+    nvrtest::RecordingPlan recording;
     recording.indexPath = "rec/test.nvr";
     recording.channel = 2;
     recording.begin = {26, 3, 11, 8, 0, 0};

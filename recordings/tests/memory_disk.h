@@ -13,7 +13,7 @@ namespace quarnel::testing {
 
 // A disk with a small blank first partition and a raw area of `areaUnits` units holding the
 // recordings' payload.
-std::vector<uint8_t> recordingDiskBytes(const std::vector<nvrtest::RecordingSpec>& recordings, uint32_t areaUnits = 128,
+std::vector<uint8_t> recordingDiskBytes(const std::vector<nvrtest::RecordingPlan>& recordings, uint32_t areaUnits = 128,
                                         nvrtest::SuperBlockPlaces places = {});
 // Where data unit 0 lies in such a disk (the area's start plus D units).
 uint64_t dataUnitPosition(const std::vector<uint8_t>& disk, uint32_t unit);
@@ -35,7 +35,7 @@ struct DriveLog {
 DriveOpener loggingOpener(std::vector<uint8_t> disk, std::shared_ptr<DriveLog> log);
 
 // A recording of `blocks` full units plus `tail` bytes in the given data units.
-nvrtest::RecordingSpec recordingIn(std::vector<uint32_t> units, uint64_t payloadLength,
+nvrtest::RecordingPlan recordingIn(std::vector<uint32_t> units, uint64_t payloadLength,
                                    nvrtest::IndexStyle style = nvrtest::IndexStyle::FrameLists);
 
 }  // namespace quarnel::testing

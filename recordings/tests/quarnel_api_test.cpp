@@ -17,8 +17,8 @@ constexpr int kPlainDrive = 2;   // valid boot record, raw area without RawSuper
 constexpr int kBlankDrive = 3;   // no boot record
 constexpr int kAbsentDrive = 9;
 
-nvrtest::RecordingSpec sampleRecording() {
-    nvrtest::RecordingSpec recording;
+nvrtest::RecordingPlan sampleRecording() {
+    nvrtest::RecordingPlan recording;
     recording.indexPath = "ch3.nvr";
     recording.channel = 3;
     recording.begin = {26, 3, 11, 22, 15, 0};
@@ -30,17 +30,17 @@ nvrtest::RecordingSpec sampleRecording() {
     return recording;
 }
 
-nvrtest::DiskSpec diskWithoutVolume() {
-    nvrtest::PartitionSpec first;
+nvrtest::DiskPlan diskWithoutVolume() {
+    nvrtest::PartitionPlan first;
     first.kind = nvrtest::PartitionKind::Blank;
     first.sizeBytes = 1 << 20;
-    nvrtest::PartitionSpec area;
+    nvrtest::PartitionPlan area;
     area.kind = nvrtest::PartitionKind::Raw;
     area.sizeBytes = 8 << 20;
     area.diskName = "API-TEST";
-    nvrtest::DiskSpec spec;
-    spec.partitions = {first, area};
-    return spec;
+    nvrtest::DiskPlan plan;
+    plan.partitions = {first, area};
+    return plan;
 }
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -163,11 +163,11 @@ TEST_F(QuarnelApi, TimesSeeksAndReadsThroughTheHandle) {
 }
 
 TEST_F(QuarnelApi, ARecordingWithoutTimesReportsNone) {
-    nvrtest::IndexFileSpec spec;
-    spec.records.resize(1);
-    spec.records[0].unit = 30;
-    spec.begin = {26, 0, 5, 5, 5, 5};  // month 0 in both times
-    std::vector<uint8_t> index = nvrtest::encodeIndexFile(spec);
+    nvrtest::IndexFilePlan plan;
+    plan.records.resize(1);
+    plan.records[0].unit = 30;
+    plan.begin = {26, 0, 5, 5, 5, 5};  // month 0 in both times
+    std::vector<uint8_t> index = nvrtest::encodeIndexFile(plan);
     NVRFS_HANDLE handle =
         NVRFS_open_BufferMode(kRecordingDrive, reinterpret_cast<char*>(index.data()), static_cast<uint32_t>(index.size()));
     ASSERT_NE(handle, nullptr);

@@ -13,7 +13,7 @@ namespace {
 using testing::loggingOpener;
 using testing::recordingIn;
 
-const nvrtest::RecordingSpec kRecording = recordingIn({3, 4, 10}, 2 * kUnitSize + 5000);
+const nvrtest::RecordingPlan kRecording = recordingIn({3, 4, 10}, 2 * kUnitSize + 5000);
 
 bool opensAndReads(const std::vector<uint8_t>& disk) {
     TransIndex stream(loggingOpener(disk, std::make_shared<testing::DriveLog>()));
@@ -122,7 +122,7 @@ TEST(BufferOpen, ShortOrMissingIndexDataFailsWithoutOpeningTheDrive) {
 
 // Units outside the raw area, or beyond the end of the drive, end the read with what came before.
 TEST(UnitReads, UnitsBeyondTheAreaOrTheDriveGiveAShortRead) {
-    nvrtest::RecordingSpec inside = recordingIn({1, 2}, 2 * kUnitSize);
+    nvrtest::RecordingPlan inside = recordingIn({1, 2}, 2 * kUnitSize);
     const std::vector<uint8_t> disk = testing::recordingDiskBytes({inside}, 64);
     std::vector<uint8_t> truncated(disk.begin(), disk.begin() + static_cast<ptrdiff_t>(testing::dataUnitPosition(disk, 30)));
     struct Case {
@@ -136,8 +136,8 @@ TEST(UnitReads, UnitsBeyondTheAreaOrTheDriveGiveAShortRead) {
     };
     for (const Case& entry : cases) {
         SCOPED_TRACE(entry.what);
-        nvrtest::IndexFileSpec index = nvrtest::recordingIndexSpec(inside);
-        nvrtest::BlockRecordSpec outside;
+        nvrtest::IndexFilePlan index = nvrtest::recordingIndexPlan(inside);
+        nvrtest::BlockRecordPlan outside;
         outside.unit = entry.lastUnit;
         index.records.push_back(outside);
         TransIndex stream(loggingOpener(*entry.drive, std::make_shared<testing::DriveLog>()));

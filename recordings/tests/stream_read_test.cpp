@@ -33,7 +33,7 @@ protected:
                 expected_.begin() + static_cast<ptrdiff_t>(position + count)};
     }
 
-    nvrtest::RecordingSpec recording_ = recordingIn({40, 41, 90, 91}, 3 * kUnitSize + 1000);
+    nvrtest::RecordingPlan recording_ = recordingIn({40, 41, 90, 91}, 3 * kUnitSize + 1000);
     std::vector<uint8_t> disk_ = testing::recordingDiskBytes({recording_});
     std::shared_ptr<testing::DriveLog> log_ = std::make_shared<testing::DriveLog>();
     TransIndex stream_{loggingOpener(disk_, log_)};
@@ -128,7 +128,7 @@ TEST(StreamReadWhole, RecordingsOfEveryStyleReadInUnevenPiecesGiveTheExpectedStr
     for (IndexStyle style : {IndexStyle::KeyRecords, IndexStyle::FrameLists, IndexStyle::FourFrames,
                              IndexStyle::OtherMode, IndexStyle::Mixed}) {
         SCOPED_TRACE(static_cast<int>(style));
-        nvrtest::RecordingSpec recording = recordingIn({7, 8, 9, 3, 30, 31, 50, 51, 52, 0}, 9 * kUnitSize + 54321, style);
+        nvrtest::RecordingPlan recording = recordingIn({7, 8, 9, 3, 30, 31, 50, 51, 52, 0}, 9 * kUnitSize + 54321, style);
         recording.garbageEvery = 4;
         auto log = std::make_shared<testing::DriveLog>();
         TransIndex stream(loggingOpener(testing::recordingDiskBytes({recording}), log));
@@ -147,7 +147,7 @@ TEST(StreamReadWhole, RecordingsOfEveryStyleReadInUnevenPiecesGiveTheExpectedStr
 
 // A payload shorter than 72 bytes has no length field: its bytes are served as stored.
 TEST(StreamReadWhole, AShortPayloadIsServedUnchanged) {
-    nvrtest::RecordingSpec recording = recordingIn({5}, 70);
+    nvrtest::RecordingPlan recording = recordingIn({5}, 70);
     auto log = std::make_shared<testing::DriveLog>();
     TransIndex stream(loggingOpener(testing::recordingDiskBytes({recording}), log));
     ASSERT_TRUE(stream.openBuffer(1, nvrtest::recordingIndexFile(recording)));
@@ -167,10 +167,10 @@ namespace {
 // A data unit named twice: the copy kept in the cache is the unit as stored, so the length
 // field appears only at stream offsets 68 to 71, not in the second logical unit.
 TEST(StreamReadWhole, TheCacheKeepsUnitsAsStored) {
-    const nvrtest::RecordingSpec stored = recordingIn({5}, kUnitSize);
+    const nvrtest::RecordingPlan stored = recordingIn({5}, kUnitSize);
     auto log = std::make_shared<testing::DriveLog>();
     TransIndex stream(loggingOpener(testing::recordingDiskBytes({stored}), log));
-    nvrtest::IndexFileSpec index;
+    nvrtest::IndexFilePlan index;
     index.records.resize(2);
     index.records[0].unit = 5;
     index.records[1].unit = 5;

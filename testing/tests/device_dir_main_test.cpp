@@ -2,7 +2,7 @@
 // outcome passed on as the exit status.
 #include "disk_image_builder.h"
 
-#include "image_inspection.h"
+#include "image_reading.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Scratch directories and device directories: entries appear in one step, links, blanks, removal.
 #include "disk_image_builder.h"
 
-#include "image_inspection.h"
+#include "image_reading.h"
 
 #include <gtest/gtest.h>
 
@@ -92,9 +92,9 @@ TEST_F(DeviceDirectoryTest, RemoveTakesTheEntryAwayAndComplainsTheSecondTime) {
 }
 
 TEST_F(DeviceDirectoryTest, FailedBuildLeavesTheDirectoryEmpty) {
-    DiskSpec spec = standardNvrDisk({}, "BROKEN");
-    spec.partitions[0].ext2.inodeSize = 100;
-    EXPECT_THROW(devices_.addDisk(2, spec), std::runtime_error);
+    DiskPlan plan = standardNvrDisk({}, "BROKEN");
+    plan.partitions[0].ext2.inodeSize = 100;
+    EXPECT_THROW(devices_.addDisk(2, plan), std::runtime_error);
     EXPECT_TRUE(namesIn(root_.path()).empty());
 }
 

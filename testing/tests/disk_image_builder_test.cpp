@@ -1,7 +1,7 @@
 // The builder's pattern bytes, boot record, partition layout and non-ext2 partition contents.
 #include "disk_image_builder.h"
 
-#include "image_inspection.h"
+#include "image_reading.h"
 
 #include <nvr/byte_reader.h>
 
@@ -38,15 +38,15 @@ TEST(PatternBytes, DoesNotRepeatAndDependsOnTheSeed) {
 
 class DiskImageTest : public ::testing::Test {
 protected:
-    std::string build(const DiskSpec& spec) { return buildDiskImage(spec, image_).path; }
+    std::string build(const DiskPlan& plan) { return buildDiskImage(plan, image_).path; }
     std::vector<uint8_t> bytesAt(uint64_t offset, size_t count) { return readBytes(image_, offset, count); }
 
     TempDir scratch_;
     std::string image_ = scratch_.file("disk.img");
 };
 
-PartitionSpec blankPartition(uint64_t sizeBytes, uint8_t type) {
-    PartitionSpec partition;
+PartitionPlan blankPartition(uint64_t sizeBytes, uint8_t type) {
+    PartitionPlan partition;
     partition.kind = PartitionKind::Blank;
     partition.sizeBytes = sizeBytes;
     partition.type = type;
@@ -54,12 +54,12 @@ PartitionSpec blankPartition(uint64_t sizeBytes, uint8_t type) {
 }
 
 TEST_F(DiskImageTest, PartitionEntriesDescribeTheLayout) {
-    DiskSpec spec;
-    spec.firstPartitionSector = 63;  // an unaligned start is kept; later partitions are aligned
-    spec.partitions = {blankPartition(1 << 20, 0x83), blankPartition(3 * 512, 0xDA),
+    DiskPlan plan;
+    plan.firstPartitionSector = 63;  // an unaligned start is kept; later partitions are aligned
+    plan.partitions = {blankPartition(1 << 20, 0x83), blankPartition(3 * 512, 0xDA),
                        blankPartition(1 << 20, 0), blankPartition(1 << 20, 0x07)};
-    spec.trailingBytes = 4096;
-    BuiltDisk built = buildDiskImage(spec, image_);
+    plan.trailingBytes = 4096;
+    BuiltDisk built = buildDiskImage(plan, image_);
 
     std::vector<BuiltPartition> expected = {{63, 2048}, {4096, 3}, {6144, 2048}, {8192, 2048}};
     ASSERT_EQ(built.partitions.size(), expected.size());
@@ -69,8 +69,8 @@ TEST_F(DiskImageTest, PartitionEntriesDescribeTheLayout) {
         EXPECT_EQ(built.partitions[index].firstSector, expected[index].firstSector);
         EXPECT_EQ(built.partitions[index].sectorCount, expected[index].sectorCount);
         nvr::ByteReader entry(sector.data() + 446 + 16 * index, 16);
-        bool empty = spec.partitions[index].type == 0;
-        EXPECT_EQ(entry.u8(4), spec.partitions[index].type);
+        bool empty = plan.partitions[index].type == 0;
+        EXPECT_EQ(entry.u8(4), plan.partitions[index].type);
         EXPECT_EQ(entry.u32le(8), empty ? 0 : expected[index].firstSector);
         EXPECT_EQ(entry.u32le(12), empty ? 0 : expected[index].sectorCount);
         for (size_t offset : {0, 1, 2, 3, 5, 6, 7}) EXPECT_EQ(entry.u8(offset), 0) << "status/CHS byte " << offset;
@@ -83,7 +83,7 @@ TEST_F(DiskImageTest, PartitionEntriesDescribeTheLayout) {
 
 struct BootRecordCase {
     const char* name;
-    std::function<void(DiskSpec&)> change;
+    std::function<void(DiskPlan&)> change;
     std::string bytes196To211;  // signature, terminator and the byte after it
     std::string bytes510To511;
 };
@@ -93,10 +93,10 @@ void PrintTo(const BootRecordCase& value, std::ostream* out) { *out << value.nam
 class BootRecordTest : public DiskImageTest, public ::testing::WithParamInterface<BootRecordCase> {};
 
 TEST_P(BootRecordTest, SignatureAndMarkerBytes) {
-    DiskSpec spec;
-    spec.partitions = {blankPartition(1 << 20, 0x83)};
-    GetParam().change(spec);
-    build(spec);
+    DiskPlan plan;
+    plan.partitions = {blankPartition(1 << 20, 0x83)};
+    GetParam().change(plan);
+    build(plan);
     std::vector<uint8_t> signature = bytesAt(196, 16);
     std::vector<uint8_t> marker = bytesAt(510, 2);
     EXPECT_EQ(std::string(signature.begin(), signature.end()), GetParam().bytes196To211);
@@ -107,24 +107,24 @@ using namespace std::string_literals;
 INSTANTIATE_TEST_SUITE_P(
     Options, BootRecordTest,
     ::testing::Values(
-        BootRecordCase{"Default", [](DiskSpec&) {}, "KXVO-CORVANTEX\0\0"s, "\x55\xAA"},
-        BootRecordCase{"OtherText", [](DiskSpec& spec) { spec.signatureText = "kxvo-corvantex"; },
+        BootRecordCase{"Default", [](DiskPlan&) {}, "KXVO-CORVANTEX\0\0"s, "\x55\xAA"},
+        BootRecordCase{"OtherText", [](DiskPlan& plan) { plan.signatureText = "kxvo-corvantex"; },
                        "kxvo-corvantex\0\0"s, "\x55\xAA"},
-        BootRecordCase{"LongerTextRunsOverTerminator", [](DiskSpec& spec) { spec.signatureText = "KXVO-CORVANTEXY"; },
+        BootRecordCase{"LongerTextRunsOverTerminator", [](DiskPlan& plan) { plan.signatureText = "KXVO-CORVANTEXY"; },
                        "KXVO-CORVANTEXY\0"s, "\x55\xAA"},
-        BootRecordCase{"Terminator", [](DiskSpec& spec) { spec.signatureTerminator = ' '; },
+        BootRecordCase{"Terminator", [](DiskPlan& plan) { plan.signatureTerminator = ' '; },
                        "KXVO-CORVANTEX \0"s, "\x55\xAA"},
-        BootRecordCase{"NoSignature", [](DiskSpec& spec) { spec.signature = false; }, std::string(16, '\0'),
+        BootRecordCase{"NoSignature", [](DiskPlan& plan) { plan.signature = false; }, std::string(16, '\0'),
                        "\x55\xAA"},
-        BootRecordCase{"NoMarker", [](DiskSpec& spec) { spec.bootMarker = false; }, "KXVO-CORVANTEX\0\0"s,
+        BootRecordCase{"NoMarker", [](DiskPlan& plan) { plan.bootMarker = false; }, "KXVO-CORVANTEX\0\0"s,
                        std::string(2, '\0')}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class RawAreaNameTest : public DiskImageTest, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(RawAreaNameTest, WholeNameTextAtByte165AndZerosElsewhere) {
-    DiskSpec spec = standardNvrDisk({}, GetParam());
-    BuiltDisk built = buildDiskImage(spec, image_);
+    DiskPlan plan = standardNvrDisk({}, GetParam());
+    BuiltDisk built = buildDiskImage(plan, image_);
     std::vector<uint8_t> sector = bytesAt(built.partitions[1].firstSector * 512, 512);
     std::vector<uint8_t> expected(512, 0);
     std::copy(GetParam().begin(), GetParam().end(), expected.begin() + 165);
@@ -136,14 +136,14 @@ INSTANTIATE_TEST_SUITE_P(Names, RawAreaNameTest,
                          [](const auto& info) { return "Length" + std::to_string(info.param.size()); });
 
 TEST_F(DiskImageTest, PatternPartitionsHoldTheirSeedsBytes) {
-    DiskSpec spec;
-    PartitionSpec byIndex = blankPartition(1 << 20, 0x83);
+    DiskPlan plan;
+    PartitionPlan byIndex = blankPartition(1 << 20, 0x83);
     byIndex.kind = PartitionKind::Pattern;
-    PartitionSpec bySeed = byIndex;
+    PartitionPlan bySeed = byIndex;
     bySeed.sizeBytes = 3 << 20;  // more than one write piece
     bySeed.patternSeed = 99;
-    spec.partitions = {byIndex, bySeed};
-    BuiltDisk built = buildDiskImage(spec, image_);
+    plan.partitions = {byIndex, bySeed};
+    BuiltDisk built = buildDiskImage(plan, image_);
     EXPECT_EQ(bytesAt(built.partitions[0].firstSector * 512, 1 << 20), patternBytes(1, 1 << 20));
     EXPECT_EQ(bytesAt(built.partitions[1].firstSector * 512, 3 << 20), patternBytes(99, 3 << 20));
 }
@@ -156,15 +156,15 @@ TEST_F(DiskImageTest, ZeroSpaceIsLeftSparse) {
 }
 
 TEST_F(DiskImageTest, RefusesLayoutsABootRecordCannotHold) {
-    DiskSpec five;
+    DiskPlan five;
     five.partitions.assign(5, blankPartition(1 << 20, 0x83));
-    DiskSpec partialSector;
+    DiskPlan partialSector;
     partialSector.partitions = {blankPartition(1000, 0x83)};
-    DiskSpec beyondEntryRange;
+    DiskPlan beyondEntryRange;
     beyondEntryRange.firstPartitionSector = 0xFFFFF000ull;
     beyondEntryRange.partitions = {blankPartition(8 << 20, 0x83)};
-    for (const DiskSpec* spec : {&five, &partialSector, &beyondEntryRange}) {
-        EXPECT_THROW(buildDiskImage(*spec, image_), std::invalid_argument);
+    for (const DiskPlan* plan : {&five, &partialSector, &beyondEntryRange}) {
+        EXPECT_THROW(buildDiskImage(*plan, image_), std::invalid_argument);
         EXPECT_NE(::access(image_.c_str(), F_OK), 0);
     }
 }

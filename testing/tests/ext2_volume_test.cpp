@@ -1,7 +1,7 @@
 // Ext2 volumes in built images, judged by e2fsck and read back through debugfs.
 #include "disk_image_builder.h"
 
-#include "image_inspection.h"
+#include "image_reading.h"
 
 #include <nvr/byte_reader.h>
 
@@ -19,7 +19,7 @@ constexpr uint32_t kResizeInodeFeature = 0x10;
 class Ext2VolumeTest : public ::testing::Test {
 protected:
     uint64_t volumeOffset(size_t index) const { return built_.partitions.at(index).firstSector * 512; }
-    void build(const DiskSpec& spec) { built_ = buildDiskImage(spec, image_); }
+    void build(const DiskPlan& plan) { built_ = buildDiskImage(plan, image_); }
     void expectClean(size_t index) {
         ProcessResult check = checkVolume(image_, volumeOffset(index));
         EXPECT_TRUE(check.succeeded()) << check.output;
@@ -34,8 +34,8 @@ protected:
     BuiltDisk built_;
 };
 
-PartitionSpec ext2Partition(uint64_t sizeBytes, uint32_t blockSize, std::vector<TreeEntry> tree) {
-    PartitionSpec partition;
+PartitionPlan ext2Partition(uint64_t sizeBytes, uint32_t blockSize, std::vector<TreeEntry> tree) {
+    PartitionPlan partition;
     partition.sizeBytes = sizeBytes;
     partition.ext2.blockSize = blockSize;
     partition.ext2.tree = std::move(tree);
@@ -56,12 +56,12 @@ void PrintTo(const Geometry& value, std::ostream* out) {
 class Ext2GeometryTest : public Ext2VolumeTest, public ::testing::WithParamInterface<Geometry> {};
 
 TEST_P(Ext2GeometryTest, BuildsACleanVolumeWithTheAskedGeometry) {
-    PartitionSpec partition = ext2Partition(8 << 20, GetParam().blockSize,
+    PartitionPlan partition = ext2Partition(8 << 20, GetParam().blockSize,
                                             {TreeEntry::directory("empty/"), TreeEntry::text("index/a.txt", "alpha")});
     partition.ext2.inodeSize = GetParam().inodeSize;
-    DiskSpec spec;
-    spec.partitions = {partition};
-    build(spec);
+    DiskPlan plan;
+    plan.partitions = {partition};
+    build(plan);
     expectClean(0);
     std::vector<uint8_t> bytes = superblock(0);
     nvr::ByteReader reader(bytes);
@@ -88,9 +88,9 @@ TEST_F(Ext2VolumeTest, FilesAcrossIndirectBlockBoundariesReadBack) {
     std::vector<TreeEntry> tree;
     for (size_t index = 0; index < sizes.size(); ++index)
         tree.push_back(TreeEntry::pattern("data/f" + std::to_string(index), sizes[index], index + 1));
-    DiskSpec spec;
-    spec.partitions = {ext2Partition(8 << 20, 1024, tree)};
-    build(spec);
+    DiskPlan plan;
+    plan.partitions = {ext2Partition(8 << 20, 1024, tree)};
+    build(plan);
     expectClean(0);
     for (size_t index = 0; index < sizes.size(); ++index)
         EXPECT_EQ(dump(0, "/data/f" + std::to_string(index)), patternBytes(index + 1, sizes[index])) << sizes[index];
@@ -108,9 +108,9 @@ TEST_F(Ext2VolumeTest, DirectoryOfThousandsOfEntries) {
         std::string name = "rec" + std::to_string(index) + ".idx";
         tree.push_back(TreeEntry::text("many/" + name, name));
     }
-    DiskSpec spec;
-    spec.partitions = {ext2Partition(16 << 20, 1024, tree)};
-    build(spec);
+    DiskPlan plan;
+    plan.partitions = {ext2Partition(16 << 20, 1024, tree)};
+    build(plan);
     expectClean(0);
     std::string listing = debugfs(image_, volumeOffset(0), "ls -p /many").output;
     size_t entries = 0;  // "ls -p" gives one "/inode/mode/..." line per entry
@@ -123,15 +123,15 @@ TEST_F(Ext2VolumeTest, DirectoryOfThousandsOfEntries) {
 }
 
 TEST_F(Ext2VolumeTest, SeveralVolumesWithTheirOwnOptions) {
-    PartitionSpec first = ext2Partition(8 << 20, 1024, {TreeEntry::text("one.txt", "first")});
-    PartitionSpec rawArea;
+    PartitionPlan first = ext2Partition(8 << 20, 1024, {TreeEntry::text("one.txt", "first")});
+    PartitionPlan rawArea;
     rawArea.kind = PartitionKind::Raw;
     rawArea.diskName = "MULTI";
-    PartitionSpec third = ext2Partition(8 << 20, 4096, {TreeEntry::text("three.txt", "third")});
+    PartitionPlan third = ext2Partition(8 << 20, 4096, {TreeEntry::text("three.txt", "third")});
     third.ext2.extraOptions = {"-O", "^resize_inode", "-E", "stride=4"};  // -E joins the builder's own
-    DiskSpec spec;
-    spec.partitions = {first, rawArea, third};
-    build(spec);
+    DiskPlan plan;
+    plan.partitions = {first, rawArea, third};
+    build(plan);
     expectClean(0);
     expectClean(2);
     EXPECT_EQ(dump(0, "/one.txt"), bytesOf("first"));
@@ -146,12 +146,12 @@ TEST_F(Ext2VolumeTest, SeveralVolumesWithTheirOwnOptions) {
 }
 
 TEST_F(Ext2VolumeTest, Mke2fsFailureCarriesItsOutputAndLeavesNoImage) {
-    PartitionSpec partition = ext2Partition(8 << 20, 1024, {});
+    PartitionPlan partition = ext2Partition(8 << 20, 1024, {});
     partition.ext2.inodeSize = 100;
-    DiskSpec spec;
-    spec.partitions = {partition};
+    DiskPlan plan;
+    plan.partitions = {partition};
     try {
-        build(spec);
+        build(plan);
         FAIL() << "an invalid inode size was accepted";
     } catch (const std::runtime_error& error) {
         EXPECT_NE(std::string(error.what()).find("inode size"), std::string::npos) << error.what();
@@ -161,14 +161,14 @@ TEST_F(Ext2VolumeTest, Mke2fsFailureCarriesItsOutputAndLeavesNoImage) {
 
 TEST_F(Ext2VolumeTest, StandardDiskHasATreeVolumeAndANamedRawArea) {
     std::vector<TreeEntry> tree = {TreeEntry::directory("record/"), TreeEntry::pattern("record/0001.idx", 5000, 11)};
-    DiskSpec spec = standardNvrDisk(tree, "FRONT-DOOR", 4096);
-    ASSERT_EQ(spec.partitions.size(), 2u);
-    EXPECT_TRUE(spec.signature);
-    EXPECT_EQ(spec.partitions[0].kind, PartitionKind::Ext2);
-    EXPECT_EQ(spec.partitions[0].sizeBytes, 16u << 20);
-    EXPECT_EQ(spec.partitions[1].kind, PartitionKind::Raw);
-    EXPECT_EQ(spec.partitions[1].sizeBytes, 8u << 20);
-    build(spec);
+    DiskPlan plan = standardNvrDisk(tree, "FRONT-DOOR", 4096);
+    ASSERT_EQ(plan.partitions.size(), 2u);
+    EXPECT_TRUE(plan.signature);
+    EXPECT_EQ(plan.partitions[0].kind, PartitionKind::Ext2);
+    EXPECT_EQ(plan.partitions[0].sizeBytes, 16u << 20);
+    EXPECT_EQ(plan.partitions[1].kind, PartitionKind::Raw);
+    EXPECT_EQ(plan.partitions[1].sizeBytes, 8u << 20);
+    build(plan);
     expectClean(0);
     EXPECT_EQ(dump(0, "/record/0001.idx"), patternBytes(11, 5000));
     std::vector<uint8_t> bytes = superblock(0);

@@ -1,4 +1,4 @@
-// Specifications of the sample disks: sizes kept small, contents easy to recognise.
+// Plans of the sample disks: sizes kept small, contents easy to recognise.
 #include "sample_disks.h"
 
 #include <cstdio>
@@ -8,11 +8,11 @@ namespace nvrdisk {
 namespace {
 
 using nvrtest::PartitionKind;
-using nvrtest::PartitionSpec;
+using nvrtest::PartitionPlan;
 using nvrtest::TreeEntry;
 
-PartitionSpec ext2Volume(uint64_t sizeBytes, uint32_t blockSize, std::vector<TreeEntry> tree) {
-    PartitionSpec volume;
+PartitionPlan ext2Volume(uint64_t sizeBytes, uint32_t blockSize, std::vector<TreeEntry> tree) {
+    PartitionPlan volume;
     volume.kind = PartitionKind::Ext2;
     volume.sizeBytes = sizeBytes;
     volume.ext2.blockSize = blockSize;
@@ -20,8 +20,8 @@ PartitionSpec ext2Volume(uint64_t sizeBytes, uint32_t blockSize, std::vector<Tre
     return volume;
 }
 
-PartitionSpec rawArea(uint64_t sizeBytes) {
-    PartitionSpec area;
+PartitionPlan rawArea(uint64_t sizeBytes) {
+    PartitionPlan area;
     area.kind = PartitionKind::Raw;
     area.sizeBytes = sizeBytes;
     area.diskName = sampleRecorderName;
@@ -50,14 +50,14 @@ std::vector<TreeEntry> sampleMainVolumeTree() {
     return tree;
 }
 
-nvrtest::DiskSpec sampleFirstDisk() {
-    nvrtest::DiskSpec disk;
+nvrtest::DiskPlan sampleFirstDisk() {
+    nvrtest::DiskPlan disk;
     disk.partitions = {ext2Volume(16 << 20, 1024, sampleMainVolumeTree()), rawArea(16 << 20)};
     return disk;
 }
 
-nvrtest::DiskSpec sampleSecondDisk() {
-    nvrtest::DiskSpec disk;
+nvrtest::DiskPlan sampleSecondDisk() {
+    nvrtest::DiskPlan disk;
     disk.partitions = {
         ext2Volume(8 << 20, 1024, {TreeEntry::text("disk2.txt", "Second disk of the sample recorder.\n")}),
         rawArea(8 << 20),

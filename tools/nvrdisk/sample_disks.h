@@ -16,8 +16,8 @@ inline constexpr int sampleCrowdedEntries = 300;
 // and a directory of sampleCrowdedEntries files.
 std::vector<nvrtest::TreeEntry> sampleMainVolumeTree();
 // Drive 1: an ext2 volume with that tree (1 KiB blocks) and a named raw data area.
-nvrtest::DiskSpec sampleFirstDisk();
+nvrtest::DiskPlan sampleFirstDisk();
 // Drive 2: all four partition entries: ext2, raw area, ext2 with 4 KiB blocks, an empty ext2.
-nvrtest::DiskSpec sampleSecondDisk();
+nvrtest::DiskPlan sampleSecondDisk();
 
 }  // namespace nvrdisk

@@ -19,9 +19,9 @@ std::vector<uint32_t> joined(std::initializer_list<std::vector<uint32_t>> parts)
 }
 
 // A recording of about `approximateUnits` units that ends at a frame's end.
-nvrtest::RecordingSpec channel(uint8_t number, uint8_t startMinute, uint32_t approximateUnits,
+nvrtest::RecordingPlan channel(uint8_t number, uint8_t startMinute, uint32_t approximateUnits,
                                nvrtest::IndexStyle style) {
-    nvrtest::RecordingSpec recording;
+    nvrtest::RecordingPlan recording;
     recording.channel = number;
     recording.seed = 100 + number;
     recording.style = style;
@@ -35,28 +35,28 @@ nvrtest::RecordingSpec channel(uint8_t number, uint8_t startMinute, uint32_t app
     return recording;
 }
 
-uint32_t blocksOf(const nvrtest::RecordingSpec& recording) {
+uint32_t blocksOf(const nvrtest::RecordingPlan& recording) {
     return static_cast<uint32_t>((recording.payloadLength + nvrtest::kRawUnitSize - 1) / nvrtest::kRawUnitSize);
 }
 
 }  // namespace
 
-std::vector<nvrtest::RecordingSpec> sampleRecordings() {
+std::vector<nvrtest::RecordingPlan> sampleRecordings() {
     // Channel 1: long runs with a gap and a run placed before the earlier ones.
-    nvrtest::RecordingSpec first = channel(1, 0, 40, nvrtest::IndexStyle::FrameLists);
+    nvrtest::RecordingPlan first = channel(1, 0, 40, nvrtest::IndexStyle::FrameLists);
     first.dataUnits = joined({unitRun(0, 15), unitRun(60, 20), unitRun(20, 5)});
     first.dataUnits.resize(blocksOf(first));
     // Channel 2: two runs, the later one first.
-    nvrtest::RecordingSpec second = channel(2, 5, 25, nvrtest::IndexStyle::KeyRecords);
+    nvrtest::RecordingPlan second = channel(2, 5, 25, nvrtest::IndexStyle::KeyRecords);
     second.dataUnits = joined({unitRun(150, 10), unitRun(130, 15)});
     second.dataUnits.resize(blocksOf(second));
     // Channel 3: every unit in a different place, and garbage between some records.
-    nvrtest::RecordingSpec third = channel(3, 10, 13, nvrtest::IndexStyle::Mixed);
+    nvrtest::RecordingPlan third = channel(3, 10, 13, nvrtest::IndexStyle::Mixed);
     third.dataUnits = nvrtest::scatteredUnits(blocksOf(third), 46, 3);
     for (uint32_t& unit : third.dataUnits) unit += 200;
     third.garbageEvery = 3;
     // Channel 4: a short recording with mode-2 records.
-    nvrtest::RecordingSpec fourth = channel(4, 15, 4, nvrtest::IndexStyle::FourFrames);
+    nvrtest::RecordingPlan fourth = channel(4, 15, 4, nvrtest::IndexStyle::FourFrames);
     fourth.dataUnits = unitRun(30, blocksOf(fourth));
     return {first, second, third, fourth};
 }

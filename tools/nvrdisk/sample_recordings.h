@@ -9,6 +9,6 @@
 
 namespace nvrdisk {
 
-std::vector<nvrtest::RecordingSpec> sampleRecordings();
+std::vector<nvrtest::RecordingPlan> sampleRecordings();
 
 }  // namespace nvrdisk

@@ -12,7 +12,7 @@ struct DriveUser {
 };
 
 // The processes (the caller's included) with an open descriptor on drive N or, for a block
-// device, on one of its partitions. Processes the caller may not inspect are not listed.
+// device, on one of its partitions. Processes the caller may not examine are not listed.
 std::vector<DriveUser> driveUsers(int number);
 
 }  // namespace platform

@@ -19,7 +19,7 @@ std::vector<uint8_t> readLocalFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-uint64_t entriesOf(const nvrtest::RecordingSpec& recording) {
+uint64_t entriesOf(const nvrtest::RecordingPlan& recording) {
     return (nvrtest::expectedIndxTable(recording).size() - 16) / 20;
 }
 
@@ -45,7 +45,7 @@ private:
 TEST_F(NvrdiskRecordings, EverySampleRecordingExportsToItsExpectedBytesAndPassesTheFrameCheck) {
     const auto recordings = sampleRecordings();
     ASSERT_EQ(recordings.size(), 4u);
-    for (const nvrtest::RecordingSpec& recording : recordings) {
+    for (const nvrtest::RecordingPlan& recording : recordings) {
         SCOPED_TRACE(recording.indexPath);
         const std::string target = outputFile("export.264");
         const auto exported = run({"export", "/1/0/" + recording.indexPath, target});
@@ -57,7 +57,7 @@ TEST_F(NvrdiskRecordings, EverySampleRecordingExportsToItsExpectedBytesAndPasses
 }
 
 TEST_F(NvrdiskRecordings, InfoShowsTimesLengthsUnitsAndEntries) {
-    const nvrtest::RecordingSpec recording = sampleRecordings()[2];
+    const nvrtest::RecordingPlan recording = sampleRecordings()[2];
     const auto shown = run({"info", "/1/0/" + recording.indexPath});
     ASSERT_TRUE(shown.succeeded()) << shown.output;
     const uint64_t stream = nvrtest::expectedStream(recording).size();
