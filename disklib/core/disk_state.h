@@ -65,14 +65,6 @@ public:
     std::string ReadName();
     // Reads at *position and advances it by the bytes read; -1 on failure.
     int32_t ReadAt(void* buffer, int32_t count, int64_t* position);
-    // Runs `body(drive)` under the disk lock when the drive is open; false otherwise.
-    template <typename Body>
-    bool WithDrive(Body&& body) {
-        nvr::CAutoCri guard(lock_);
-        if (!drive_) return false;
-        body(*drive_);
-        return true;
-    }
 
     // ---- Volumes ----
     int32_t GetPartitions(TQHD_DRIVER_INFO* list, int32_t* count);
