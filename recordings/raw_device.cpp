@@ -68,10 +68,17 @@ const uint8_t* RawDevice::unitThroughCache(uint32_t unit) {
     return cache_.data();
 }
 
-bool RawDevice::readUnits(uint32_t unit, uint8_t* destination, uint32_t unitCount) {
-    const auto position = unitPosition(unit, unitCount);
-    const int64_t bytes = int64_t{unitCount} * kUnitSize;
-    return drive_ && position && unitCount > 0 && drive_->readAt(*position, destination, bytes) == bytes;
+size_t RawDevice::readUnitRuns(std::span<const UnitRun> runs, uint8_t* destination) {
+    std::vector<platform::ReadPiece> pieces;
+    pieces.reserve(runs.size());
+    for (const UnitRun& run : runs) {
+        const auto position = unitPosition(run.unit, run.count);
+        if (!position || run.count == 0) break;
+        const size_t bytes = size_t{run.count} * kUnitSize;
+        pieces.push_back({*position, destination, bytes});
+        destination += bytes;
+    }
+    return drive_ && !pieces.empty() ? drive_->readPieces(pieces) : 0;
 }
 
 void RawDevice::keepInCache(uint32_t unit, const uint8_t* bytes) {

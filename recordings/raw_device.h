@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "platform/drive.h"
@@ -17,6 +18,12 @@ namespace quarnel {
 // platform::openDrive; tests pass an opener that wraps the drive to watch its requests.
 using DriveOpener = std::function<std::unique_ptr<platform::Drive>(int number, unsigned share)>;
 DriveOpener systemDriveOpener();
+
+// `count` data units from `unit` on, lying back to back on the disk.
+struct UnitRun {
+    uint32_t unit = 0;
+    uint32_t count = 0;
+};
 
 class RawDevice {
 public:
@@ -39,11 +46,12 @@ public:
     // The 64 KiB of data unit `unit`, from the cache or read into it; null when the read fails
     // (the cache then keeps what it held).
     const uint8_t* unitThroughCache(uint32_t unit);
-    // Reads `unitCount` data units from `unit` on with one device request straight into
-    // `destination`. The cache is left alone: the caller hands the last unit read to
-    // keepInCache once it has finished its request, so a long read copies one unit, not one
-    // per device request.
-    bool readUnits(uint32_t unit, uint8_t* destination, uint32_t unitCount);
+    // Reads the runs one after another straight into `destination`, one device request per run,
+    // all handed to the drive as one batch; returns how many leading runs were read whole (a run
+    // that would leave the raw data area ends the batch). The cache is left alone: the caller
+    // hands the last unit read to keepInCache once it has finished its request, so a long read
+    // copies one unit, not one per device request.
+    size_t readUnitRuns(std::span<const UnitRun> runs, uint8_t* destination);
     // Makes the 64 KiB at `bytes` (data unit `unit`, just read from the drive) the cached unit.
     void keepInCache(uint32_t unit, const uint8_t* bytes);
 

@@ -109,13 +109,14 @@ int32_t TransIndex::read(uint8_t* buffer, uint64_t count) {
 }
 
 // Unit-aligned reads of more than one unit go straight into the caller's buffer, one device
-// request per run of units that lie back to back; everything else goes through the unit cache.
+// request per run of units that lie back to back, all runs in one batch; everything else goes
+// through the unit cache.
 uint64_t TransIndex::readPayload(uint8_t* buffer, uint64_t count) {
     uint64_t delivered = 0;
     while (delivered < count) {
         const uint64_t remaining = count - delivered;
         const bool direct = position_ % kUnitSize == 0 && remaining > kUnitSize;
-        const uint64_t step = direct ? readRun(buffer + delivered, remaining) : readCached(buffer + delivered, remaining);
+        const uint64_t step = direct ? readRuns(buffer + delivered, remaining) : readCached(buffer + delivered, remaining);
         if (step == 0) break;
         patchPayloadLength(buffer + delivered, position_, step);
         position_ += step;
@@ -135,15 +136,22 @@ uint64_t TransIndex::readCached(uint8_t* out, uint64_t wanted) {
     return step;
 }
 
-// The last unit of a run becomes the cached unit when the call ends, so a long read copies one
-// unit into the cache instead of one per device request. The unit holding the length field is
-// kept at once, before the field is patched: the cache holds units as stored.
-uint64_t TransIndex::readRun(uint8_t* out, uint64_t wanted) {
+// The whole units wanted go to the drive as one batch, one device request per run of units that
+// lie back to back. The last unit delivered becomes the cached unit when the call ends, so a long
+// read copies one unit into the cache instead of one per device request. The unit holding the
+// length field is kept at once, before the field is patched: the cache holds units as stored.
+uint64_t TransIndex::readRuns(uint8_t* out, uint64_t wanted) {
     const size_t logicalUnit = static_cast<size_t>(position_ / kUnitSize);
-    const uint32_t run = runLength(logicalUnit, wanted);
-    if (!device_.readUnits(units_[logicalUnit], out, run)) return 0;
-    const uint64_t step = uint64_t{run} * kUnitSize;
-    pendingUnit_ = units_[logicalUnit + run - 1];
+    std::vector<UnitRun> runs = planRuns(logicalUnit, wanted / kUnitSize);
+    // The stream's first run goes alone: its first unit holds the length field and enters the
+    // cache as stored at once, so an index that names that unit again is served from the cache.
+    if (logicalUnit == 0 && runs.size() > 1) runs.resize(1);
+    const size_t whole = device_.readUnitRuns(runs, out);
+    uint64_t units = 0;
+    for (size_t index = 0; index < whole; ++index) units += runs[index].count;
+    if (units == 0) return 0;
+    const uint64_t step = units * kUnitSize;
+    pendingUnit_ = runs[whole - 1].unit + runs[whole - 1].count - 1;
     pendingBytes_ = out + (step - kUnitSize);
     if (position_ + step - kUnitSize < kLengthFieldOffset + kLengthFieldSize) flushPendingUnit();
     return step;
@@ -154,15 +162,19 @@ void TransIndex::flushPendingUnit() {
     pendingBytes_ = nullptr;
 }
 
-// How many whole units from `logicalUnit` on lie back to back on the disk, within the whole units
-// wanted and the unit list.
-uint32_t TransIndex::runLength(size_t logicalUnit, uint64_t wanted) const {
-    const uint64_t wholeUnits = wanted / kUnitSize;
-    uint32_t run = 1;
-    while (run < wholeUnits && logicalUnit + run < units_.size() &&
-           uint64_t{units_[logicalUnit + run]} == uint64_t{units_[logicalUnit + run - 1]} + 1)
-        ++run;
-    return run;
+// The runs of units that lie back to back on the disk, for `unitCount` units of the stream from
+// `logicalUnit` on (fewer where the unit list ends).
+std::vector<UnitRun> TransIndex::planRuns(size_t logicalUnit, uint64_t unitCount) const {
+    std::vector<UnitRun> runs;
+    const size_t end = static_cast<size_t>(std::min<uint64_t>(units_.size(), logicalUnit + unitCount));
+    for (size_t at = logicalUnit; at < end;) {
+        UnitRun run{units_[at], 1};
+        while (at + run.count < end && uint64_t{units_[at + run.count]} == uint64_t{units_[at + run.count - 1]} + 1)
+            ++run.count;
+        runs.push_back(run);
+        at += run.count;
+    }
+    return runs;
 }
 
 void TransIndex::patchPayloadLength(uint8_t* delivered, uint64_t streamOffset, uint64_t count) const {

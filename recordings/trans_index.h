@@ -47,9 +47,9 @@ private:
     uint64_t readPayload(uint8_t* buffer, uint64_t count);
     // One step of readPayload: bytes delivered from the position on, 0 when the device read fails.
     uint64_t readCached(uint8_t* out, uint64_t wanted);
-    uint64_t readRun(uint8_t* out, uint64_t wanted);
+    uint64_t readRuns(uint8_t* out, uint64_t wanted);
     void flushPendingUnit();
-    uint32_t runLength(size_t logicalUnit, uint64_t wanted) const;
+    std::vector<UnitRun> planRuns(size_t logicalUnit, uint64_t unitCount) const;
     void patchPayloadLength(uint8_t* delivered, uint64_t streamOffset, uint64_t count) const;
 
     RawDevice device_;

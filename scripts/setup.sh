@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build
   libgtest-dev libbenchmark-dev libcli11-dev libjsoncpp-dev
-  e2fsprogs gddrescue clang libclang-rt-14-dev
+  e2fsprogs gddrescue clang libclang-rt-14-dev liburing-dev
   qt6-base-dev
 )
 

@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <vector>
 
+#include "batched_reads.h"
 #include "drive_faults.h"
 #include "drive_paths.h"
 #include "drive_rules.h"
@@ -45,6 +47,22 @@ public:
         });
     }
 
+    // The whole batch goes to the kernel at once; a piece it did not read whole (the drive's end,
+    // an interrupted read) is read again through readAt, which retries and reports the end.
+    size_t readPieces(std::span<const ReadPiece> pieces) override {
+        if (pieces.size() < 2 || !batchable(pieces)) return Drive::readPieces(pieces);
+        std::vector<int64_t> results(pieces.size());
+        if (!batch_.read(file_.fd.get(), pieces, results)) return Drive::readPieces(pieces);
+        size_t whole = 0;
+        for (const ReadPiece& piece : pieces) {
+            const bool read = results[whole] == static_cast<int64_t>(piece.count) ||
+                              readAt(piece.offset, piece.buffer, piece.count) == static_cast<int64_t>(piece.count);
+            if (!read) break;
+            ++whole;
+        }
+        return whole;
+    }
+
     int64_t writeAt(uint64_t offset, const void* buffer, size_t count) override {
         if (access_ != Access::ReadWrite) return failWith(EBADF);
         if (!wholeSectors(offset, count)) return failWith(EINVAL);
@@ -65,6 +83,15 @@ public:
     bool flush() override { return ::fdatasync(file_.fd.get()) == 0; }
 
 private:
+    // Pieces the kernel may read as they stand: whole sectors, no test fault on them, and no
+    // longer than one read moves.
+    bool batchable(std::span<const ReadPiece> pieces) const {
+        return std::all_of(pieces.begin(), pieces.end(), [this](const ReadPiece& piece) {
+            return wholeSectors(piece.offset, piece.count) && piece.count <= kMaximumTransfer &&
+                   (faults_.read.empty() || !requestTouches(faults_.read, piece.offset, piece.count));
+        });
+    }
+
     static int64_t failWith(int error) {
         errno = error;
         return -1;
@@ -90,6 +117,7 @@ private:
     Access access_;
     std::unique_ptr<ShareLease> lease_;
     FaultPlan faults_;
+    BatchedReads batch_;
 };
 
 int64_t blockDeviceLength(int fd) {

@@ -125,6 +125,38 @@ TEST_P(DriveRuleTest, WritesStayInsideTheDrive) {
     }
 }
 
+// A batch of scattered pieces lands each in its own buffer; the count of leading whole pieces
+// stops at the first piece that breaks the sector rule or reaches past the end, as piece-by-piece
+// reads would.
+struct BatchCase {
+    const char* name;
+    std::vector<std::pair<uint64_t, size_t>> pieces;  // drive position, byte count
+    size_t whole;
+};
+
+TEST_P(DriveRuleTest, BatchedReadsLandInPlaceAndStopAtTheFirstFailure) {
+    const BatchCase cases[] = {
+        {"scattered, out of order", {{1536, 512}, {0, 512}, {1024, 512}, {512, 512}}, 4},
+        {"one piece", {{512, 1024}}, 1},
+        {"the same sector twice", {{0, 512}, {0, 512}}, 2},
+        {"second piece crosses the end", {{0, 512}, {kDriveBytes - 512, 1024}, {512, 512}}, 1},
+        {"first piece beyond the end", {{kDriveBytes, 512}, {0, 512}}, 0},
+        {"last piece not whole sectors", {{0, 512}, {512, 512}, {1024, 100}}, 2},
+        {"nothing", {}, 0},
+    };
+    for (const BatchCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        std::vector<std::vector<uint8_t>> buffers;
+        std::vector<ReadPiece> pieces;
+        for (const auto& [offset, count] : test.pieces) buffers.emplace_back(count, 0xEE);
+        for (size_t index = 0; index < buffers.size(); ++index)
+            pieces.push_back({test.pieces[index].first, buffers[index].data(), buffers[index].size()});
+        ASSERT_EQ(drive_->readPieces(pieces), test.whole);
+        for (size_t index = 0; index < test.whole; ++index)
+            EXPECT_TRUE(matchesPattern(buffers[index], pieces[index].offset, pieces[index].count)) << "piece " << index;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, DriveRuleTest, ::testing::Values(Backend::File, Backend::Memory),
                          [](const auto& info) { return info.param == Backend::File ? "File" : "Memory"; });
 
@@ -365,6 +397,10 @@ TEST_F(DeviceDirectoryTest, FaultsSetInProcessFailRequestsTouchingThem) {
     EXPECT_EQ(requestsPassing(*drive, false, 2, 8), (Row{true, false, false, true, true, false, false}));
     EXPECT_EQ(requestsPassing(*drive, true, 1, 8), (Row{true, true, true, true, false, false, true, true}));
     EXPECT_EQ(requestsPassing(*before, false, 8, 8), (Row{true}));  // opened before the call
+    std::vector<uint8_t> first(kSectorSize), bad(kSectorSize), last(kSectorSize);
+    const ReadPiece batch[] = {{0, first.data(), kSectorSize}, {2 * kSectorSize, bad.data(), kSectorSize},
+                               {7 * kSectorSize, last.data(), kSectorSize}};
+    EXPECT_EQ(drive->readPieces(batch), 1u) << "a batch stops at the faulty piece";
     clearDriveFaults(5);
     auto after = openDrive(5, Access::Read, kShareRead | kShareWrite);
     EXPECT_EQ(requestsPassing(*after, false, 8, 8), (Row{true}));

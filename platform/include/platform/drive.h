@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,13 @@ enum class Access { Read, ReadWrite };
 // does not share the access it asks for, or when it does not share the access an earlier handle has.
 enum Share : unsigned { kShareNone = 0, kShareRead = 1, kShareWrite = 2 };
 
+// One piece of a batched read: `count` bytes at drive position `offset` into `buffer`.
+struct ReadPiece {
+    uint64_t offset = 0;
+    void* buffer = nullptr;
+    size_t count = 0;
+};
+
 // An open drive. Reads and writes must be whole 512-byte sectors at sector positions (the same rule
 // for images as for devices); anything else fails with -1.
 class Drive {
@@ -24,6 +32,11 @@ public:
     // Bytes read: `count` normally, fewer when the drive ends inside the request, 0 at or beyond
     // the end; -1 on failure.
     virtual int64_t readAt(uint64_t offset, void* buffer, size_t count) = 0;
+    // Reads several pieces, each a request of its own under the sector rule, and returns how many
+    // leading pieces were read whole. Drives of files and devices hand the whole batch to the
+    // kernel in one call, so a reader of many scattered pieces pays one system call per batch
+    // instead of one per piece; the default reads piece by piece.
+    virtual size_t readPieces(std::span<const ReadPiece> pieces);
     // Bytes written, or -1 on failure. Writes beyond the end fail.
     virtual int64_t writeAt(uint64_t offset, const void* buffer, size_t count) = 0;
     // The drive's size in bytes, -1 when it cannot be found.
