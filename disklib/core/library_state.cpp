@@ -1,8 +1,6 @@
 #include "library_state.h"
 
 #include <atomic>
-#include <chrono>
-#include <thread>
 
 namespace drelmo {
 
@@ -28,11 +26,16 @@ nvr::CriticalSection& GlobalLock() { return TheGlobals().globalLock; }
 Inventory& TheInventory() { return TheGlobals().inventory; }
 HandleRegistry& Handles() { return TheGlobals().handles; }
 
-void SetReady(bool ready) { TheGlobals().ready.store(ready, std::memory_order_release); }
+void SetReady(bool ready) {
+    TheGlobals().ready.store(ready, std::memory_order_release);
+    TheGlobals().ready.notify_all();
+}
 bool IsReady() { return TheGlobals().ready.load(std::memory_order_acquire); }
 
+// Wakes as soon as the first scan has finished, so a short-lived program does not pay a polling
+// step on every start.
 void WaitReady() {
-    while (!IsReady()) std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    while (!IsReady()) TheGlobals().ready.wait(false, std::memory_order_acquire);
 }
 
 }  // namespace drelmo
