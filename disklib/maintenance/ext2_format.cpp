@@ -28,9 +28,29 @@ std::vector<bool> usedInodeBlocks(const Ext2Plan& plan, uint32_t group, const st
     return blocks;
 }
 
-int32_t clearOldInodes(const VolumeWriter& volume, const Ext2Plan& plan, uint32_t group) {
-    std::vector<uint8_t> oldBitmap(plan.blockSize);
-    if (volume.readBlocks(plan.descriptors[group].inodeBitmap, oldBitmap) != TQHD_OK) return TQHD_OK;
+// Groups whose old inode bitmaps are read as one batch of requests before they are rewritten.
+constexpr uint32_t kBitmapBatch = 64;
+
+// The old inode bitmaps of `count` groups from `first` on. A bitmap that cannot be read is left
+// empty: the old inodes of its group are then left as they are.
+std::vector<std::vector<uint8_t>> readOldInodeBitmaps(const VolumeWriter& volume, const Ext2Plan& plan, uint32_t first,
+                                                      uint32_t count) {
+    std::vector<std::vector<uint8_t>> bitmaps(count, std::vector<uint8_t>(plan.blockSize));
+    std::vector<platform::ReadPiece> pieces;
+    for (uint32_t index = 0; index < count; ++index) {
+        const uint64_t block = plan.descriptors[first + index].inodeBitmap;
+        pieces.push_back({volume.start() + block * plan.blockSize, bitmaps[index].data(), plan.blockSize});
+    }
+    // After a piece that failed, each bitmap is tried on its own, so one bad sector costs one group.
+    for (size_t index = volume.drive().readPieces(pieces); index < count; ++index)
+        if (volume.readBlocks(plan.descriptors[first + index].inodeBitmap, bitmaps[index]) != TQHD_OK)
+            bitmaps[index].clear();
+    return bitmaps;
+}
+
+int32_t clearOldInodes(const VolumeWriter& volume, const Ext2Plan& plan, uint32_t group,
+                       const std::vector<uint8_t>& oldBitmap) {
+    if (oldBitmap.empty()) return TQHD_OK;
     const std::vector<bool> blocks = usedInodeBlocks(plan, group, oldBitmap);
     std::vector<uint8_t> zeros;
     for (uint32_t first = 0; first < blocks.size();) {
@@ -48,6 +68,21 @@ int32_t clearOldInodes(const VolumeWriter& volume, const Ext2Plan& plan, uint32_
     return TQHD_OK;
 }
 
+// The block and inode bitmaps, in one request where the inode bitmap follows the block bitmap
+// (as mke2fs places them), else in two.
+int32_t writeBitmaps(const VolumeWriter& volume, const Ext2Plan& plan, uint32_t group) {
+    uint32_t used = 0;
+    const GroupDescriptorRecord& record = plan.descriptors[group];
+    std::vector<uint8_t> blocks = blockBitmap(plan, group, used);
+    const std::vector<uint8_t> inodes = inodeBitmap(plan, group);
+    if (uint64_t{record.inodeBitmap} == uint64_t{record.blockBitmap} + 1 && blocks.size() == plan.blockSize) {
+        blocks.insert(blocks.end(), inodes.begin(), inodes.end());
+        return volume.writeBlocks(record.blockBitmap, blocks);
+    }
+    if (const int32_t result = volume.writeBlocks(record.blockBitmap, blocks); result != TQHD_OK) return result;
+    return volume.writeBlocks(record.inodeBitmap, inodes);
+}
+
 int32_t writeBackup(const VolumeWriter& volume, const Ext2Plan& plan, uint32_t group, uint32_t freeBlocks,
                     uint32_t formatTime, const std::vector<uint8_t>& descriptorTable) {
     const std::vector<uint8_t> superblock = superblockImage(plan, freeBlocks, formatTime, group);
@@ -58,14 +93,9 @@ int32_t writeBackup(const VolumeWriter& volume, const Ext2Plan& plan, uint32_t g
 }
 
 int32_t writeGroup(const VolumeWriter& volume, const Ext2Plan& plan, uint32_t group, uint32_t freeBlocks,
-                   uint32_t formatTime, const std::vector<uint8_t>& descriptorTable) {
-    if (const int32_t result = clearOldInodes(volume, plan, group); result != TQHD_OK) return result;
-    uint32_t used = 0;
-    const GroupDescriptorRecord& record = plan.descriptors[group];
-    if (const int32_t result = volume.writeBlocks(record.blockBitmap, blockBitmap(plan, group, used)); result != TQHD_OK)
-        return result;
-    if (const int32_t result = volume.writeBlocks(record.inodeBitmap, inodeBitmap(plan, group)); result != TQHD_OK)
-        return result;
+                   uint32_t formatTime, const std::vector<uint8_t>& descriptorTable, const std::vector<uint8_t>& oldBitmap) {
+    if (const int32_t result = clearOldInodes(volume, plan, group, oldBitmap); result != TQHD_OK) return result;
+    if (const int32_t result = writeBitmaps(volume, plan, group); result != TQHD_OK) return result;
     if (!plan.backupGroup(group)) return TQHD_OK;
     return writeBackup(volume, plan, group, freeBlocks, formatTime, descriptorTable);
 }
@@ -87,9 +117,13 @@ int32_t formatExt2Volume(platform::Drive& drive, uint64_t start, uint32_t format
     if (result == TQHD_OK) result = volume.writeBlocks(plan->rootBlock, directoryImage(*plan));
     if (result != TQHD_OK) return result;
     hooks.progress(kInodesWritten);
+    std::vector<std::vector<uint8_t>> oldBitmaps;
     for (uint32_t group = 0; group < plan->groups; ++group) {
         if (const int32_t stop = hooks.interruption(); stop != TQHD_OK) return stop;
-        result = writeGroup(volume, *plan, group, static_cast<uint32_t>(freeBlocks), formatTime, descriptorTable);
+        if (group % kBitmapBatch == 0)
+            oldBitmaps = readOldInodeBitmaps(volume, *plan, group, std::min(kBitmapBatch, plan->groups - group));
+        result = writeGroup(volume, *plan, group, static_cast<uint32_t>(freeBlocks), formatTime, descriptorTable,
+                            oldBitmaps[group % kBitmapBatch]);
         if (result != TQHD_OK) return result;
         hooks.progress(kInodesWritten + static_cast<int32_t>(uint64_t{group} * kGroupSpan / plan->groups));
     }
