@@ -10,6 +10,8 @@ namespace {
 
 // A listing is a chain the library links through pNext; no directory holds more entries than this.
 constexpr size_t kListingBound = 16u << 20;
+// A large read of a file whose length is unknown gets at most this much at once.
+constexpr size_t kUnknownLengthRead = 64u << 20;
 
 void splitWide(int64_t value, protocol::Reply& reply) {
     reply.extra = static_cast<uint32_t>(static_cast<uint64_t>(value));
@@ -85,7 +87,8 @@ void CServiceIO::Listing(const protocol::Request& request) {
 }
 
 // Up to S bytes go from the library straight into the section. Larger reads go through a
-// buffer no larger than what is left of the file, then follow the reply in chunks.
+// buffer no larger than what is left of the file (a client cannot make the service allocate
+// more than the file holds), then follow the reply in chunks.
 void CServiceIO::ReadFile(const protocol::Request& request) {
     TQHD_HANDLE file = Resolve(request.handle, HandleKind::File);
     const int32_t wanted = static_cast<int32_t>(request.number);
@@ -93,14 +96,14 @@ void CServiceIO::ReadFile(const protocol::Request& request) {
         reply_.value = static_cast<uint32_t>(TQHD_ReadFile(file, section_.data(), wanted));
         return;
     }
-    if (wanted < 0) {
-        reply_.value = static_cast<uint32_t>(-1);  // more than a read can ask for
+    if (wanted < 0 || file == nullptr) {
+        reply_.value = static_cast<uint32_t>(-1);  // no file of this session, or more than a read can ask for
         return;
     }
     const int64_t length = TQHD_GetFileLength(file);
     const int64_t position = TQHD_GetFileCurrentPosition(file);
-    size_t size = request.number;
-    if (length >= 0 && position >= 0) size = static_cast<size_t>(std::clamp<int64_t>(length - position, 0, size));
+    size_t size = std::min<size_t>(request.number, kUnknownLengthRead);
+    if (length >= 0 && position >= 0) size = static_cast<size_t>(std::clamp<int64_t>(length - position, 0, request.number));
     std::vector<uint8_t> buffer;
     try {
         buffer.resize(std::max<size_t>(size, 1));

@@ -12,9 +12,14 @@ namespace halvex {
 using Clock = std::chrono::steady_clock;
 
 CServiceIO::CServiceIO(const ServiceSettings& settings, CShakeHands* owner, HandleTable& handles, uint64_t serial)
+    : CServiceIO(settings, owner, handles, serial, currentTick(), currentThreadNumber()) {}
+
+// Both names carry the same three numbers.
+CServiceIO::CServiceIO(const ServiceSettings& settings, CShakeHands* owner, HandleTable& handles, uint64_t serial,
+                       int32_t tick, int32_t thread)
     : CServiceBase(settings, owner), handles_(handles), serial_(serial),
-      socketName_(protocol::sessionSocketName(static_cast<int32_t>(serial), currentTick(), currentThreadNumber())),
-      sectionName_(protocol::sectionName(static_cast<int32_t>(serial), currentTick(), currentThreadNumber())) {}
+      socketName_(protocol::sessionSocketName(static_cast<int32_t>(serial), tick, thread)),
+      sectionName_(protocol::sectionName(static_cast<int32_t>(serial), tick, thread)) {}
 
 CServiceIO::~CServiceIO() { Stop(); }
 

@@ -38,6 +38,8 @@ protected:
     void RunEndpoint() override;
 
 private:
+    CServiceIO(const ServiceSettings& settings, CShakeHands* owner, HandleTable& handles, uint64_t serial, int32_t tick,
+               int32_t thread);
     bool WaitForClient();
     bool ReceiveHello();
     void ServeRequests();
