@@ -35,7 +35,9 @@ void CServiceIO::HandleFiles(const protocol::Request& request) {
     case protocol::kOpenAVFileByName:
         opened = Publish(TQHD_OpenAVFileByName(name, static_cast<int32_t>(request.wide)), HandleKind::File);
         break;
-    case protocol::kGetFileLength: return splitWide(TQHD_GetFileLength(file), reply_);
+    // A disk handle answers with its drive's length, as the library does for a direct caller.
+    case protocol::kGetFileLength:
+        return splitWide(TQHD_GetFileLength(handles_.resolveAny(request.handle, serial_)), reply_);
     case protocol::kGetFileCurrentPosition: return splitWide(TQHD_GetFileCurrentPosition(file), reply_);
     case protocol::kReadFile: return ReadFile(request);
     case protocol::kSeekFile:
