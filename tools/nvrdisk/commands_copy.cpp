@@ -13,9 +13,9 @@
 #include "format.h"
 #include "maintenance_commands.h"
 #include "maintenance_status.h"
-#include "platform/drive.h"
+#include "inventory.h"
+#include "library_handle.h"
 #include "platform/user_folders.h"
-#include "tqhd.h"
 
 namespace nvrdisk {
 namespace {
@@ -34,9 +34,13 @@ struct CopyOptions {
 
 std::string diskPrefix(int number) { return "/" + std::to_string(number) + "/"; }
 
-int64_t driveLength(int number) {
-    auto drive = platform::openDrive(number, platform::Access::Read, platform::kShareRead | platform::kShareWrite);
-    return drive ? drive->length() : -1;
+// A listed NVR disk's exact length, else the capacity of a listed other drive (whole MiB), as
+// the disk library knows them; -1 when the drive is not listed.
+int64_t driveLength(int number, TQHDC_HANDLE listed) {
+    if (listed != nullptr) return TQHDC_GetFileLength(listed);
+    for (const TQHD_DISK_INFO& info : readInventory().otherDrives)
+        if (info.hdindex == number) return int64_t{std::max(info.lSize, 0)} << 20;
+    return -1;
 }
 
 bool askYes(const std::string& question, bool defaultYes) {
@@ -90,13 +94,13 @@ void apply(CopyProgress& progress, int32_t value) {
     }
 }
 
-int32_t runCopy(TQHD_HANDLE runner, const CopyOptions& options, uint64_t sourceSize) {
+int32_t runCopy(TQHDC_HANDLE runner, const CopyOptions& options, uint64_t sourceSize) {
     WorkerWatch watch(runner, TQHD_EVENT_COPY_DONE);
     watch.answer = [&options](int32_t value) {
         return (value & kQuestion) != 0 ? resumeAnswer(options, value - kQuestion) : value;
     };
     int32_t started = 1;
-    TQHD_DiskCopy(options.source, options.target, &started);
+    const LibraryHandle job(TQHDC_DiskCopy(options.source, options.target, &started));
     if (started != TQHD_OK) throw CommandError("the copy did not start", started);
     catchInterrupt();
     const bool live = isatty(STDERR_FILENO) == 1;
@@ -110,7 +114,7 @@ int32_t runCopy(TQHD_HANDLE runner, const CopyOptions& options, uint64_t sourceS
         for (int32_t value : watch.takeProgress()) apply(progress, value);
         if (interrupted() && !stopping) {
             stopping = true;
-            TQHD_Stop(runner);
+            TQHDC_Stop(job ? job.get() : runner);
             std::cerr << "\nStopping after the current chunk...\n";
         }
         const uint64_t position = std::min(progress.chunksDone * kChunk, sourceSize);
@@ -129,11 +133,11 @@ int32_t runCopy(TQHD_HANDLE runner, const CopyOptions& options, uint64_t sourceS
 }
 
 void copyDrives(const CopyOptions& options) {
-    TQHD_HANDLE source = TQHD_OpenHardDiskByRName(diskPrefix(options.source).c_str());
-    if (source == nullptr) throw CommandError("drive " + std::to_string(options.source) + " is not a listed NVR disk");
-    TQHD_HANDLE target = TQHD_OpenHardDiskByRName(diskPrefix(options.target).c_str());
-    const int64_t sourceSize = TQHD_GetFileLength(source);
-    const int64_t targetSize = driveLength(options.target);
+    const LibraryHandle source(TQHDC_OpenHardDiskByRName(diskPrefix(options.source).c_str()));
+    if (!source) throw CommandError("drive " + std::to_string(options.source) + " is not a listed NVR disk");
+    const LibraryHandle target(TQHDC_OpenHardDiskByRName(diskPrefix(options.target).c_str()));
+    const int64_t sourceSize = TQHDC_GetFileLength(source.get());
+    const int64_t targetSize = driveLength(options.target, target.get());
     std::cout << "Copy drive " << options.source << " (" << humanSize(uint64_t(std::max<int64_t>(sourceSize, 0)))
               << ") onto drive " << options.target << " ("
               << (targetSize < 0 ? std::string("size unknown") : humanSize(uint64_t(targetSize)))
@@ -142,7 +146,8 @@ void copyDrives(const CopyOptions& options) {
         if (isatty(STDIN_FILENO) != 1) throw CommandError("not confirmed: pass --yes to copy without asking");
         if (!askYes("Go on?", false)) throw CommandError("cancelled");
     }
-    const int32_t result = runCopy(target != nullptr ? target : source, options, uint64_t(std::max<int64_t>(sourceSize, 0)));
+    const int32_t result =
+        runCopy(target ? target.get() : source.get(), options, uint64_t(std::max<int64_t>(sourceSize, 0)));
     if (result == TQHD_E_STOPPED) {
         std::cout << "Stopped. Drive " << options.target
                   << " keeps a resume record: the same copy again resumes (--resume).\n";

@@ -13,7 +13,7 @@
 #include "maintenance_status.h"
 #include "platform/drive_users.h"
 #include "progress_bar.h"
-#include "tqhd.h"
+#include "library_handle.h"
 
 namespace nvrdisk {
 namespace {
@@ -28,12 +28,15 @@ struct FormatOptions {
     bool force = false;
 };
 
-void describeDisk(int number, TQHD_HANDLE disk) {
+// The service holds every listed drive open for its clients; it is not a program "using" the disk.
+bool isDiskService(const platform::DriveUser& user) { return user.program == "halvex"; }
+
+void describeDisk(int number, TQHDC_HANDLE disk) {
     const std::string prefix = "/" + std::to_string(number) + "/";
-    const TQHD_DEVICE_INFO* device = TQHD_GetDeviceInfoByRName(prefix.c_str(), 1);
-    const std::string name = device != nullptr ? std::string(device->szName, strnlen(device->szName, 32)) : "";
+    const char* device = TQHDC_GetDeviceInfoByRName(prefix.c_str(), 1);
+    const std::string name = device != nullptr ? device : "";
     std::cout << "Drive " << number << ": NVR disk \"" << name << "\", "
-              << humanSize(uint64_t(std::max<int64_t>(TQHD_GetFileLength(disk), 0))) << "\n";
+              << humanSize(uint64_t(std::max<int64_t>(TQHDC_GetFileLength(disk), 0))) << "\n";
     const auto volumes = readVolumes(disk);
     for (size_t index = 0; index < volumes.size(); ++index) {
         std::cout << "  volume " << index << ": " << volumeKind(volumes[index]) << "\n";
@@ -41,7 +44,7 @@ void describeDisk(int number, TQHD_HANDLE disk) {
     std::cout << "Programs using it:";
     bool any = false;
     for (const platform::DriveUser& user : platform::driveUsers(number)) {
-        if (user.processId == ::getpid()) continue;
+        if (user.processId == ::getpid() || isDiskService(user)) continue;
         std::cout << (any ? ", " : " ") << user.program << " (" << user.processId << ")";
         any = true;
     }
@@ -58,7 +61,7 @@ void confirm(const FormatOptions& options) {
 }
 
 // One bar per volume: ext2 volumes report 10 to 100 percent by groups, the raw area 50 and 100.
-int32_t watchFormat(WorkerWatch& watch, TQHD_HANDLE disk) {
+int32_t watchFormat(WorkerWatch& watch, TQHDC_HANDLE job) {
     catchInterrupt();
     const bool live = isatty(STDERR_FILENO) == 1;
     std::unique_ptr<ProgressBar> bar;
@@ -76,7 +79,7 @@ int32_t watchFormat(WorkerWatch& watch, TQHD_HANDLE disk) {
         }
         if (interrupted() && !stopping) {
             stopping = true;
-            TQHD_Stop(disk);
+            TQHDC_Stop(job);
             std::cerr << "\nStopping at the next group...\n";
         }
     }
@@ -86,19 +89,19 @@ int32_t watchFormat(WorkerWatch& watch, TQHD_HANDLE disk) {
 
 void formatDrive(const FormatOptions& options) {
     const std::string prefix = "/" + std::to_string(options.drive) + "/";
-    TQHD_HANDLE disk = TQHD_OpenHardDiskByRName(prefix.c_str());
-    if (disk == nullptr) throw CommandError("drive " + std::to_string(options.drive) + " is not a listed NVR disk");
-    describeDisk(options.drive, disk);
+    const LibraryHandle disk(TQHDC_OpenHardDiskByRName(prefix.c_str()));
+    if (!disk) throw CommandError("drive " + std::to_string(options.drive) + " is not a listed NVR disk");
+    describeDisk(options.drive, disk.get());
     confirm(options);
-    WorkerWatch watch(disk, TQHD_EVENT_FORMAT_DONE);
+    WorkerWatch watch(disk.get(), TQHD_EVENT_FORMAT_DONE);
     int32_t started = 1;
     char busy[kBusyTextSize] = "";
-    TQHD_FormatHDDByRName(prefix.c_str(), &started, options.force ? 1 : 0, busy, sizeof busy);
+    const LibraryHandle job(TQHDC_FormatHDDByRName(prefix.c_str(), &started, options.force ? 1 : 0, busy, sizeof busy));
     if (started == TQHD_E_INUSE && busy[0] != '\0') {
         throw CommandError(std::string("programs use the disk: ") + busy + " (--force formats anyway)", started);
     }
     if (started != TQHD_OK) throw CommandError("the format did not start", started);
-    const int32_t result = watchFormat(watch, disk);
+    const int32_t result = watchFormat(watch, job ? job.get() : disk.get());
     if (result != TQHD_OK) throw CommandError("the format failed", result);
     std::cout << "Formatted drive " << options.drive << ".\n";
 }

@@ -7,16 +7,17 @@
 #include "device_directory_option.h"
 #include "format.h"
 #include "inventory.h"
+#include "library_handle.h"
 
 namespace nvrdisk {
 namespace {
 
-std::string diskSize(TQHD_HANDLE disk) {
-    const int64_t length = TQHD_GetFileLength(disk);
+std::string diskSize(TQHDC_HANDLE disk) {
+    const int64_t length = TQHDC_GetFileLength(disk);
     return length < 0 ? "size unknown" : humanSize(static_cast<uint64_t>(length));
 }
 
-void printVolumes(TQHD_HANDLE disk, int32_t drive) {
+void printVolumes(TQHDC_HANDLE disk, int32_t drive) {
     for (const TQHD_DRIVER_INFO& volume : readVolumes(disk)) {
         std::cout << "    volume " << volume.lVolume << "  partition " << volume.lPartition << "  "
                   << volumeKind(volume);
@@ -26,10 +27,10 @@ void printVolumes(TQHD_HANDLE disk, int32_t drive) {
 }
 
 void printNvrDisk(const NvrDisk& disk) {
-    TQHD_HANDLE handle = TQHD_OpenHardDisk(&disk.info);  // owned by the library, never closed
+    const LibraryHandle handle(TQHDC_OpenHardDisk(&disk.info));
     std::cout << "  drive " << disk.info.hdindex << "  \"" << disk.name << "\"  group " << disk.info.lGroup << "  "
-              << (handle ? diskSize(handle) : "no longer listed") << "\n";
-    if (handle) printVolumes(handle, disk.info.hdindex);
+              << (handle ? diskSize(handle.get()) : "no longer listed") << "\n";
+    if (handle) printVolumes(handle.get(), disk.info.hdindex);
 }
 
 void printOtherDrive(const TQHD_DISK_INFO& info) {

@@ -18,13 +18,13 @@ namespace nvrdisk {
 namespace {
 
 // A directory's size is the size of its content, read the same way as a file's.
-std::string entrySize(TQHD_HANDLE disk, const TQHD_FIND_DATA& entry) {
-    LibraryHandle file(TQHD_OpenFileByFind(disk, &entry));
-    const int64_t length = file ? TQHD_GetFileLength(file.get()) : -1;
+std::string entrySize(TQHDC_HANDLE disk, const TQHD_FIND_DATA& entry) {
+    LibraryHandle file(TQHDC_OpenFileByFind(disk, &entry));
+    const int64_t length = file ? TQHDC_GetFileLength(file.get()) : -1;
     return length < 0 ? "?" : std::to_string(length);
 }
 
-void printEntries(TQHD_HANDLE disk, std::vector<TQHD_FIND_DATA> entries) {
+void printEntries(TQHDC_HANDLE disk, std::vector<TQHD_FIND_DATA> entries) {
     std::sort(entries.begin(), entries.end(), [](const TQHD_FIND_DATA& left, const TQHD_FIND_DATA& right) {
         return strcasecmp(left.szName, right.szName) < 0;
     });
@@ -41,17 +41,17 @@ void printEntries(TQHD_HANDLE disk, std::vector<TQHD_FIND_DATA> entries) {
 }
 
 // "/N/" names a whole drive: show its volumes, the places a listing can start.
-void printDriveVolumes(TQHD_HANDLE disk, const std::string& rname) {
+void printDriveVolumes(TQHDC_HANDLE disk, const std::string& rname) {
     for (const TQHD_DRIVER_INFO& volume : readVolumes(disk))
         std::cout << rname << volume.lVolume << "/  partition " << volume.lPartition << "  " << volumeKind(volume)
                   << "\n";
 }
 
 // A file RName: the directory holding it (the library trims to the last slash), then the entry.
-bool printSingleFile(TQHD_HANDLE disk, const std::string& rname) {
+bool printSingleFile(TQHDC_HANDLE disk, const std::string& rname) {
     const std::string name = lastComponent(rname);
     if (name.empty()) return false;
-    LibraryHandle parent(TQHD_OpenFindFileByRName(rname.c_str()));
+    LibraryHandle parent(TQHDC_OpenFindFileByRName(rname.c_str()));
     if (!parent) return false;
     const auto entry = findEntry(readEntries(parent.get()), name);
     if (!entry) return false;
@@ -62,13 +62,12 @@ bool printSingleFile(TQHD_HANDLE disk, const std::string& rname) {
 }  // namespace
 
 void listDirectory(const std::string& rname) {
-    TQHD_HANDLE disk = TQHD_OpenHardDiskByRName(rname.c_str());
-    if (disk == nullptr)
-        throw CommandError(rname + " is not on a listed NVR disk (see nvrdisk list)", TQHD_E_PARAM);
-    if (isDrivePrefix(rname)) return printDriveVolumes(disk, rname);
-    LibraryHandle directory(TQHD_OpenFindFileByRName(withTrailingSlash(rname).c_str()));
-    if (directory) return printEntries(disk, readEntries(directory.get()));
-    if (!printSingleFile(disk, rname))
+    const LibraryHandle disk(TQHDC_OpenHardDiskByRName(rname.c_str()));
+    if (!disk) throw CommandError(rname + " is not on a listed NVR disk (see nvrdisk list)", TQHD_E_PARAM);
+    if (isDrivePrefix(rname)) return printDriveVolumes(disk.get(), rname);
+    LibraryHandle directory(TQHDC_OpenFindFileByRName(withTrailingSlash(rname).c_str()));
+    if (directory) return printEntries(disk.get(), readEntries(directory.get()));
+    if (!printSingleFile(disk.get(), rname))
         throw CommandError("no directory or file " + rname + " (a raw data area cannot be listed)", TQHD_E_PARAM);
 }
 

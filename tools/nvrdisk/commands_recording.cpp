@@ -16,6 +16,8 @@
 #include "format.h"
 #include "progress_bar.h"
 #include "recording_summary.h"
+#include "nvrfs.h"
+#include "platform/drive.h"
 #include "rname.h"
 
 namespace nvrdisk {
@@ -23,23 +25,29 @@ namespace {
 
 ReadSource openRecording(const std::string& rname) {
     ReadSource source;
-    source.handle = LibraryHandle(TQHD_OpenAVFileByRName(rname.c_str()));
+    source.handle = LibraryHandle(TQHDC_OpenAVFileByRName(rname.c_str()));
     if (!source.handle)
         throw CommandError("no recording " + rname + " (an .nvr index file whose payload is on the disk)", TQHD_E_PARAM);
-    const int64_t length = TQHD_GetFileLength(source.handle.get());
+    const int64_t length = TQHDC_GetFileLength(source.handle.get());
     if (length < 0) throw CommandError("cannot learn the length of " + rname, TQHD_E_READ);
     source.length = static_cast<uint64_t>(length);
     return source;
 }
 
 // The find record and disk of a file RName.
-std::pair<TQHD_HANDLE, TQHD_FIND_DATA> findRecord(const std::string& rname) {
-    TQHD_HANDLE disk = TQHD_OpenHardDiskByRName(rname.c_str());
-    LibraryHandle parent(disk != nullptr ? TQHD_OpenFindFileByRName(rname.c_str()) : nullptr);
+std::pair<LibraryHandle, TQHD_FIND_DATA> findRecord(const std::string& rname) {
+    LibraryHandle disk(TQHDC_OpenHardDiskByRName(rname.c_str()));
+    LibraryHandle parent(disk ? TQHDC_OpenFindFileByRName(rname.c_str()) : nullptr);
     const std::string name = lastComponent(rname);
     const auto entry = parent && !name.empty() ? findEntry(readEntries(parent.get()), name) : std::nullopt;
     if (!entry) throw CommandError("no file " + rname + " on a listed NVR disk", TQHD_E_PARAM);
-    return {disk, *entry};
+    return {std::move(disk), *entry};
+}
+
+bool driveRefusesThisUser(int driveNumber) {
+    const auto drive = platform::openDrive(driveNumber, platform::Access::Read,
+                                           platform::kShareRead | platform::kShareWrite);
+    return drive == nullptr && (errno == EACCES || errno == EPERM);
 }
 
 const char* probeSentence(uint32_t code) {
@@ -78,7 +86,7 @@ void exportRecording(const std::string& rname, const std::string& outputPath) {
 void showRecordingInfo(const std::string& rname) {
     const auto [disk, entry] = findRecord(rname);
     if (!namesRecording(entry)) throw CommandError(rname + " is not an .nvr index file", TQHD_E_PARAM);
-    const auto summary = summarizeRecording(disk, entry);
+    const auto summary = summarizeRecording(disk.get(), entry);
     if (!summary) throw CommandError("the recording library does not open " + rname, TQHD_E_FAIL);
     std::cout << "recording       " << rname << "\n"
               << "begin           " << (summary->hasTimes ? formatTime(summary->begin) : "-") << "\n"
@@ -89,8 +97,14 @@ void showRecordingInfo(const std::string& rname) {
               << "index entries   " << summary->entries << "\n";
 }
 
+// The probe reads the drive itself (the service does not offer it), so it needs the right to
+// open the drive.
 void probeDrive(int driveNumber) {
     const uint32_t code = NVRFS_IsNvrPhysicalDrive(driveNumber);
+    if (code == 1 && driveRefusesThisUser(driveNumber))
+        throw CommandError("probe reads drive " + std::to_string(driveNumber) +
+                           " directly and this user may not open it; run it as root (the disk service "
+                           "does not offer the probe)");
     std::cout << "drive " << driveNumber << ": " << code << " " << probeSentence(code) << "\n";
 }
 

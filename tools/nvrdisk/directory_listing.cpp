@@ -7,9 +7,9 @@
 
 namespace nvrdisk {
 
-std::vector<TQHD_FIND_DATA> readEntries(TQHD_HANDLE directory) {
+std::vector<TQHD_FIND_DATA> readEntries(TQHDC_HANDLE directory) {
     TQHD_FIND_DATA first{};
-    const int32_t code = TQHD_GetFindFile(directory, &first);
+    const int32_t code = TQHDC_GetFindFile(directory, &first);
     if (code == TQHD_E_NOTFOUND) return {};  // no visible entries
     if (code != TQHD_OK) throw CommandError("cannot list the directory", code);
     std::vector<TQHD_FIND_DATA> entries;

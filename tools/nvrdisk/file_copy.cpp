@@ -48,14 +48,14 @@ void writeAll(int descriptor, const uint8_t* bytes, size_t count) {
 ReadSource openSource(const std::string& rname) {
     ReadSource source;
     source.wholeDrive = isDrivePrefix(rname);
-    source.handle = LibraryHandle(TQHD_OpenFileByRName(rname.c_str()));
+    source.handle = LibraryHandle(TQHDC_OpenFileByRName(rname.c_str()));
     // The library answers an RName it cannot resolve with a null handle; its code for that case
     // is TQHD_E_PARAM.
     if (!source.handle)
         throw CommandError(source.wholeDrive ? "drive " + rname + " is not a listed NVR disk (see nvrdisk list)"
                                              : "no file " + rname + " on a listed NVR disk",
                            TQHD_E_PARAM);
-    const int64_t length = TQHD_GetFileLength(source.handle.get());
+    const int64_t length = TQHDC_GetFileLength(source.handle.get());
     if (length < 0) throw CommandError("cannot learn the length of " + rname, TQHD_E_READ);
     source.length = static_cast<uint64_t>(length);
     return source;
@@ -65,7 +65,7 @@ uint64_t copyToDescriptor(const ReadSource& source, int outputDescriptor, Progre
     std::vector<uint8_t> buffer(pieceBytes);
     uint64_t done = 0;
     for (uint64_t piece = nextPieceLength(source, done); piece > 0; piece = nextPieceLength(source, done)) {
-        const int32_t got = TQHD_ReadFile(source.handle.get(), buffer.data(), static_cast<int32_t>(piece));
+        const int32_t got = TQHDC_ReadFile(source.handle.get(), buffer.data(), static_cast<int32_t>(piece));
         if (got < 0) throwReadFailure(got, done);
         if (got == 0) break;
         writeAll(outputDescriptor, buffer.data(), static_cast<size_t>(got));

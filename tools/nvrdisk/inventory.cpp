@@ -24,26 +24,24 @@ std::vector<TQHD_DISK_INFO> readList(ListFunction function, const char* what) {
 }
 
 std::string deviceName(const TQHD_DISK_INFO& info) {
-    const TQHD_DEVICE_INFO* device = TQHD_GetDeviceInfo(&info, 1);
-    if (device == nullptr) return {};
-    // The name fills 32 bytes and is not terminated when it is that long.
-    return std::string(device->szName, strnlen(device->szName, sizeof device->szName));
+    const char* name = TQHDC_GetDeviceInfo(&info, 1);
+    return name == nullptr ? std::string() : std::string(name);
 }
 
 }  // namespace
 
 Inventory readInventory() {
     Inventory inventory;
-    for (const TQHD_DISK_INFO& info : readList(TQHD_GetHardDiskList, "NVR disks"))
+    for (const TQHD_DISK_INFO& info : readList(TQHDC_GetHardDiskList, "NVR disks"))
         inventory.nvrDisks.push_back({info, deviceName(info)});
-    inventory.otherDrives = readList(TQHD_GetDiskList, "other drives");
+    inventory.otherDrives = readList(TQHDC_GetDiskList, "other drives");
     return inventory;
 }
 
-std::vector<TQHD_DRIVER_INFO> readVolumes(TQHD_HANDLE disk) {
+std::vector<TQHD_DRIVER_INFO> readVolumes(TQHDC_HANDLE disk) {
     std::vector<TQHD_DRIVER_INFO> volumes(4);  // no disk has more than four partition entries
     int32_t count = 0;
-    const int32_t code = TQHD_GetDriverList(disk, volumes.data(), &count);
+    const int32_t code = TQHDC_GetDriverList(disk, volumes.data(), &count);
     if (code != TQHD_OK) throw CommandError("cannot list the disk's volumes", code);
     volumes.resize(static_cast<size_t>(std::clamp(count, 0, 4)));
     return volumes;

@@ -1,11 +1,12 @@
-// A snapshot of the drives the disk library lists, for `list` and `watch`.
+// A snapshot of the drives the disk library lists, for `list` and `watch`, read through the
+// client library (directly, or from the service).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "tqhd.h"
+#include "tqhdc.h"
 
 namespace nvrdisk {
 
@@ -22,7 +23,7 @@ struct Inventory {
 // Asks the library for both lists (which also scans for newly attached drives).
 Inventory readInventory();
 // The volumes of a listed disk (at most four).
-std::vector<TQHD_DRIVER_INFO> readVolumes(TQHD_HANDLE disk);
+std::vector<TQHD_DRIVER_INFO> readVolumes(TQHDC_HANDLE disk);
 // "ext2 volume" or "raw data area" for a volume record.
 std::string volumeKind(const TQHD_DRIVER_INFO& volume);
 

@@ -1,4 +1,5 @@
-// nvrdisk: lists, browses and reads NVR disks through the disk library.
+// nvrdisk: lists, browses and reads NVR disks through the client library: directly when this user
+// may open the drives, else through the disk service.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include "maintenance_commands.h"
 #include "device_directory_option.h"
 #include "result_names.h"
+#include "service_check.h"
 
 namespace {
 
@@ -58,6 +60,14 @@ void addCommands(CLI::App& app, Arguments& arguments, std::function<void()>& cho
         ->required();
     check->add_flag("--json", arguments.json, "Machine-readable output");
     addRecordingCommands(app, arguments, chosen);
+    addCommand(app, chosen, "status", "Say whether the drives are used directly or through the disk service", showStatus);
+}
+
+// Commands that reach no disk through the client library need neither drive access nor the service.
+bool usesDisks(const CLI::App& app) {
+    for (const char* name : {"sample", "check", "probe", "status"})
+        if (app.got_subcommand(name)) return false;
+    return true;
 }
 
 // export, info and probe: recordings and the recording library's drive probe.
@@ -104,6 +114,7 @@ int main(int argc, char** argv) {
         // The library scanned its drives when it loaded, so --devices must take effect before
         // the first call into it.
         if (!arguments.devices.empty()) nvrdisk::useDeviceDirectory(arguments.devices, argv);
+        if (usesDisks(app)) nvrdisk::requireDiskAccess();
         chosen();
     } catch (const nvrdisk::CommandError& failure) {
         return reportFailure(failure);

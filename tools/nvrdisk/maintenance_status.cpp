@@ -5,6 +5,7 @@
 #include <thread>
 #include <utility>
 
+#include "command_error.h"
 #include "format.h"
 
 namespace nvrdisk {
@@ -18,15 +19,13 @@ void onInterrupt(int) { interruptSeen = 1; }
 
 }  // namespace
 
-WorkerWatch::WorkerWatch(TQHD_HANDLE disk, int32_t doneCode) : disk_(disk), doneCode_(doneCode) {
+WorkerWatch::WorkerWatch(TQHDC_HANDLE disk, int32_t doneCode) : disk_(disk), doneCode_(doneCode) {
     currentWatch = this;
-    TQHD_RegistIntCallBack(disk_, 1, &WorkerWatch::receive);
+    const int32_t registered = TQHDC_RegistIntCallBack(disk_, 1, &WorkerWatch::receive);
+    if (registered != TQHD_OK) throw CommandError("cannot follow the disk's progress", registered);
 }
 
-WorkerWatch::~WorkerWatch() {
-    TQHD_RegistIntCallBack(disk_, 0, nullptr);
-    currentWatch = nullptr;
-}
+WorkerWatch::~WorkerWatch() { currentWatch = nullptr; }
 
 void WorkerWatch::receive(uint32_t, TQHD_EVENT* event) {
     if (WorkerWatch* watch = currentWatch.load()) watch->record(event);

@@ -9,14 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "tqhd.h"
+#include "tqhdc.h"
 
 namespace nvrdisk {
 
 // Receives the events of one disk's worker (one watch at a time in the program).
 class WorkerWatch {
 public:
-    WorkerWatch(TQHD_HANDLE disk, int32_t doneCode);
+    // Registers for the disk's events. Through the service the registration ends by itself
+    // after the final event; directly, it stays with the library and finds no watch afterwards.
+    WorkerWatch(TQHDC_HANDLE disk, int32_t doneCode);
     ~WorkerWatch();
     WorkerWatch(const WorkerWatch&) = delete;
     WorkerWatch& operator=(const WorkerWatch&) = delete;
@@ -36,7 +38,7 @@ private:
     static void receive(uint32_t userValue, TQHD_EVENT* event);
     void record(TQHD_EVENT* event);
 
-    TQHD_HANDLE disk_;
+    TQHDC_HANDLE disk_;
     int32_t doneCode_;
     std::mutex mutex_;
     std::vector<int32_t> progress_;

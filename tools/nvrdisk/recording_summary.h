@@ -1,5 +1,5 @@
 // What `info` and `ls` show about a recording: its times, lengths, units and index entries,
-// asked of the recording library on the disk's drive.
+// read through the client library.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include <string>
 
 #include "nvrfs.h"
-#include "tqhd.h"
+#include "tqhdc.h"
 
 namespace nvrdisk {
 
@@ -25,7 +25,7 @@ struct RecordingSummary {
 bool namesRecording(const TQHD_FIND_DATA& entry);
 // The summary of the recording whose index file `entry` is on `disk`; nullopt when the library
 // does not open it.
-std::optional<RecordingSummary> summarizeRecording(TQHD_HANDLE disk, const TQHD_FIND_DATA& entry);
+std::optional<RecordingSummary> summarizeRecording(TQHDC_HANDLE disk, const TQHD_FIND_DATA& entry);
 // "2026-03-11 08:00:00"
 std::string formatTime(const NVRFS_SYSTEMTIME& time);
 // "2026-03-11 08:00:00 - 08:04:59" (the end's date only when it differs), or "no times".

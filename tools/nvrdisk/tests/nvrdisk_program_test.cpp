@@ -190,6 +190,9 @@ TEST(NvrdiskOptions, MissingDeviceDirectoryIsAnError) {
 
 TEST(NvrdiskOptions, EmptyDeviceDirectoryGivesAFriendlyLine) {
     nvrtest::TempDir empty("nvrdisk-empty");
+    // Drive 0 stands for the system disk: it opens, so nvrdisk works directly. Only drives 1
+    // to 25 are looked at.
+    nvrtest::DeviceDirectory(empty.path()).addBlank(0, 1 << 20);
     const auto result = nvrtest::runProcess({NVRDISK_PROGRAM, "--devices", empty.path(), "list"});
     ASSERT_TRUE(result.succeeded()) << result.output;
     EXPECT_NE(result.output.find("No drives attached"), std::string::npos) << result.output;

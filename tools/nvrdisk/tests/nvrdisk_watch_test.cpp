@@ -13,6 +13,7 @@ namespace {
 TEST(NvrdiskWatch, PrintsArrivalsAndRemovalsUntilInterrupted) {
     nvrtest::TempDir scratch("nvrdisk-watch");
     const nvrtest::DeviceDirectory devices(scratch.path());
+    devices.addBlank(0, 1 << 20);  // the system disk: it opens, so nvrdisk works directly
     devices.addBlank(3, 8 << 20);
     const std::string image = scratch.file("recorder.img");
     nvrtest::buildDiskImage(sampleSecondDisk(), image);
