@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
         return options ? 0 : 2;
     }
     if (!options->runtimeDirectory.empty()) setenv("NVRDISK_RUNTIME_DIR", options->runtimeDirectory.c_str(), 1);
-    if (!platform::blockStopSignals()) {
+    if (!platform::catchStopSignals()) {
         platform::systemLog(kServiceName, "Handler not installed");
         return 1;
     }

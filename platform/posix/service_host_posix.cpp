@@ -7,18 +7,21 @@
 #include <syslog.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <utility>
 
 namespace platform {
 namespace {
 
-sigset_t stopSignals() {
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGHUP);
-    return signals;
+// The handler only writes the signal's number into a pipe that waitForStopSignal reads: both are
+// safe in a signal handler, on any thread.
+int stopPipe[2] = {-1, -1};
+
+void onStopSignal(int number) {
+    const int saved = errno;
+    const unsigned char byte = static_cast<unsigned char>(number);
+    [[maybe_unused]] const ssize_t written = ::write(stopPipe[1], &byte, 1);
+    errno = saved;
 }
 
 }  // namespace
@@ -49,18 +52,26 @@ InstanceLock InstanceLock::acquire(const std::string& path) {
     return lock;
 }
 
-bool blockStopSignals() {
-    const sigset_t signals = stopSignals();
-    if (::pthread_sigmask(SIG_BLOCK, &signals, nullptr) != 0) return false;
+bool catchStopSignals() {
+    if (stopPipe[0] < 0 && ::pipe2(stopPipe, O_CLOEXEC) != 0) return false;
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int number : {SIGTERM, SIGINT, SIGHUP}) {
+        if (::sigaction(number, &action, nullptr) != 0) return false;
+    }
     return ::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
 }
 
 int waitForStopSignal() {
-    const sigset_t signals = stopSignals();
-    int number = 0;
-    while (::sigwait(&signals, &number) != 0) {
+    unsigned char byte = 0;
+    for (;;) {
+        const ssize_t got = ::read(stopPipe[0], &byte, 1);
+        if (got == 1) return byte;
+        if (got < 0 && errno == EINTR) continue;
+        return SIGTERM;  // the pipe is gone: nothing can wake us any more, so stop
     }
-    return number;
 }
 
 void systemLog(const std::string& program, const std::string& text) {

@@ -94,7 +94,8 @@ TEST_F(RequestTest, ASessionUsesOnlyItsOwnHandlesAndDiskHandles) {
     EXPECT_EQ(close->status, static_cast<uint32_t>(TQHD_E_BADHANDLE));
     EXPECT_EQ(lengthOf(owner, file), static_cast<int64_t>(kBigFileSize)) << "still open for its owner";
     const uint32_t disk = owner.call(byName(protocol::kOpenHardDiskByRName, "/1/"))->value;
-    EXPECT_EQ(lengthOf(owner, disk), -1) << "a disk number is no file";
+    EXPECT_EQ(static_cast<int32_t>(owner.call(onHandle(protocol::kReadFile, disk, 10))->value), -1) << "a disk number is no file";
+    EXPECT_EQ(lengthOf(owner, disk), 18 << 20) << "but has a length: its drive's";
     EXPECT_EQ(owner.call(onHandle(protocol::kCloseHandle, disk))->status, 0u) << "closing a disk leaves it alone";
     EXPECT_EQ(owner.call(onHandle(protocol::kCloseHandle, file))->status, 0u);
     EXPECT_EQ(lengthOf(owner, file), -1) << "a closed number is gone";

@@ -24,10 +24,11 @@ private:
     int descriptor_ = -1;
 };
 
-// Blocks SIGTERM, SIGINT and SIGHUP in the calling thread and every thread it starts later, and
-// ignores SIGPIPE, so a stop signal is only ever taken by waitForStopSignal. False on failure.
-bool blockStopSignals();
-// Waits for one of the blocked stop signals; returns its number.
+// Catches SIGTERM, SIGINT and SIGHUP on whatever thread they arrive (threads started before
+// main, such as a library's, included) and ignores SIGPIPE, so a stop signal never ends the
+// process by itself but wakes waitForStopSignal. False on failure.
+bool catchStopSignals();
+// Waits for one of the caught stop signals; returns its number.
 int waitForStopSignal();
 
 // One informational message to the system log under the program's name.
