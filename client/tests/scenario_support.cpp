@@ -3,7 +3,6 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
-#include <thread>
 
 namespace clienttest {
 
@@ -32,15 +31,6 @@ TQHD_DISK_INFO diskInfoOf(int drive) {
     TQHD_DISK_INFO none{};
     none.hdindex = drive;
     return none;
-}
-
-bool eventually(const std::function<bool()>& condition, std::chrono::seconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
 }
 
 std::string readLocalFile(const std::string& path) {

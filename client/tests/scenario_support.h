@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bounded_wait.h"
 #include "tqhdc.h"
 
 namespace clienttest {
@@ -21,9 +22,6 @@ std::vector<uint8_t> readAll(TQHDC_HANDLE file, int32_t piece);
 // The NVR disks the library lists.
 std::vector<TQHD_DISK_INFO> listedDisks();
 TQHD_DISK_INFO diskInfoOf(int drive);
-// Waits until `condition` holds; false when it still does not after `limit` (a guard against
-// hanging, not a timing check).
-bool eventually(const std::function<bool()>& condition, std::chrono::seconds limit = std::chrono::seconds(20));
 std::string readLocalFile(const std::string& path);
 
 }  // namespace clienttest
