@@ -1,5 +1,9 @@
 // The host: one instance per runtime directory, an orderly stop on SIGTERM, refused options.
 #include <csignal>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "protocol/names.h"
@@ -51,6 +55,59 @@ TEST_F(HostTest, SigtermEndsSessionsAndTheCommandSocketAndExitsWithZero) {
     RunningService again(sharedService().deviceDirectory, runtime.path());
     EXPECT_TRUE(again.waitUntilListening()) << "the lock went with the stopped instance";
     EXPECT_EQ(again.stop(SIGTERM), 0);
+}
+
+struct stat statusOf(const std::string& path) {
+    struct stat status {};
+    EXPECT_EQ(lstat(path.c_str(), &status), 0) << path;
+    return status;
+}
+
+// The section file of the one session connected to the runtime directory.
+std::string sectionFileIn(const std::string& directory) {
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        if (entry.path().filename().string().rfind("tq_cs_svc_sm_", 0) == 0) return entry.path();
+    }
+    return {};
+}
+
+// Default: every local user may connect; --group: only that group. Run as root, a section is
+// readable by the user at the other end of its session only.
+TEST_F(HostTest, SocketsAndSectionsGetTheChosenAccess) {
+    const group* rootGroup = getgrgid(0);
+    ASSERT_NE(rootGroup, nullptr);
+    struct Case {
+        const char* what;
+        std::vector<std::string> options;
+        unsigned socketMode;
+    };
+    const Case cases[] = {{"default", {}, 0666}, {"--group", {"--group", rootGroup->gr_name}, 0660}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OtherRuntimeDirectory runtime(sharedService().scratch->file(std::string("run-access-") + c.what));
+        RunningService own(sharedService().deviceDirectory, runtime.path(), c.options);
+        ASSERT_TRUE(own.waitUntilListening()) << own.output();
+        EXPECT_EQ(statusOf(runtime.path()).st_mode & 07777, 0755u);
+        const struct stat command = statusOf(protocol::runtimePathOf(protocol::kCommandSocketName));
+        EXPECT_TRUE(S_ISSOCK(command.st_mode));
+        EXPECT_EQ(command.st_mode & 0777, c.socketMode);
+        if (c.socketMode == 0660) {
+            EXPECT_EQ(command.st_gid, 0u);
+        }
+        RawClient client = connected();
+        const std::string section = sectionFileIn(runtime.path());
+        ASSERT_FALSE(section.empty());
+        const struct stat mapped = statusOf(section);
+        if (geteuid() == 0) {
+            EXPECT_EQ(mapped.st_mode & 0777, 0600u);
+            EXPECT_EQ(mapped.st_uid, geteuid());
+        } else {
+            EXPECT_EQ(mapped.st_mode & 0777, c.socketMode);
+        }
+        EXPECT_EQ(mapped.st_size, static_cast<off_t>(protocol::kSectionSize));
+        client.close();
+        EXPECT_EQ(own.stop(SIGTERM), 0);
+    }
 }
 
 TEST_F(HostTest, UnknownOptionsAndGroupsAreRefused) {

@@ -35,10 +35,12 @@ size_t entriesIn(const std::string& directory) {
 
 }  // namespace
 
-RunningService::RunningService(const std::string& deviceDirectory, const std::string& runtimeDirectory)
+RunningService::RunningService(const std::string& deviceDirectory, const std::string& runtimeDirectory,
+                               const std::vector<std::string>& options)
     : runtimeDirectory_(runtimeDirectory), outputPath_(runtimeDirectory + ".log") {
     setenv("NVRDISK_RUNTIME_DIR", runtimeDirectory.c_str(), 1);  // where this process's clients look
-    const std::vector<std::string> arguments = {HALVEX_PROGRAM, "--runtime-dir", runtimeDirectory};
+    std::vector<std::string> arguments = {HALVEX_PROGRAM, "--runtime-dir", runtimeDirectory};
+    arguments.insert(arguments.end(), options.begin(), options.end());
     std::vector<std::string> environment = nvrtest::environmentWith({"NVRDISK_DEVICE_DIR=" + deviceDirectory});
     std::vector<char*> argv, envp;
     for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));

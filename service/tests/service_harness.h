@@ -25,7 +25,8 @@ constexpr auto kPatience = std::chrono::seconds(30);
 
 class RunningService {
 public:
-    RunningService(const std::string& deviceDirectory, const std::string& runtimeDirectory);
+    RunningService(const std::string& deviceDirectory, const std::string& runtimeDirectory,
+                   const std::vector<std::string>& options = {});
     ~RunningService();
     RunningService(const RunningService&) = delete;
     RunningService& operator=(const RunningService&) = delete;
