@@ -1,21 +1,29 @@
 #include "event_log.h"
 
-#include <atomic>
 #include <chrono>
 
 namespace clienttest {
 namespace {
 
-std::atomic<EventLog*> current{nullptr};
+// Held while an event is handled, so a log is never destroyed under a delivering thread.
+std::mutex delivering;
+EventLog* current = nullptr;
 
 }  // namespace
 
-EventLog::EventLog() { current = this; }
+EventLog::EventLog() {
+    std::lock_guard lock(delivering);
+    current = this;
+}
 
-EventLog::~EventLog() { current = nullptr; }
+EventLog::~EventLog() {
+    std::lock_guard lock(delivering);
+    current = nullptr;
+}
 
 void EventLog::receive(uint32_t userValue, TQHD_EVENT* event) {
-    if (EventLog* log = current.load()) log->record(userValue, *event);
+    std::lock_guard lock(delivering);
+    if (current != nullptr) current->record(userValue, *event);
 }
 
 void EventLog::record(uint32_t userValue, TQHD_EVENT& event) {
