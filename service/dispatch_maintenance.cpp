@@ -23,6 +23,7 @@ void CServiceIO::Format(const protocol::Request& request) {
     char* text = reinterpret_cast<char*>(section_.data());
     const auto capacity = static_cast<int32_t>(section_.size());
     const uint8_t force = request.number == 1 ? 1 : 0;
+    text[0] = '\0';  // the library appends to the text; what an earlier transfer left is no text
     TQHD_HANDLE job = request.code == protocol::kFormatHDDByFind
                           ? TQHD_FormatHDDByFind(&request.disk, &status, force, text, capacity)
                           : TQHD_FormatHDDByRName(request.text.c_str(), &status, force, text, capacity);

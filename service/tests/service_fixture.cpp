@@ -73,6 +73,7 @@ void copyFirstChunk(const std::string& source, const std::string& target) {
 void buildDrives(const nvrtest::DeviceDirectory& devices) {
     devices.addDisk(kDataDrive, dataDisk());
     devices.addDisk(kLeakDrive, nvrtest::standardNvrDisk({TreeEntry::text("a.txt", "leak")}, "SERVICE-LEAK"));
+    devices.addDisk(kBusyDrive, nvrtest::standardNvrDisk({TreeEntry::text("a.txt", "busy")}, "SERVICE-BUSY"));
     for (int source : {2, 4, 10, 12}) {
         devices.addDisk(source, copySource(6 << 20, source));
         devices.addBlank(source + 1, 6 << 20);

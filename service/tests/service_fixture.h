@@ -17,6 +17,7 @@ enum Drive : int {
     kLeakDrive = 9,        // volume 0: a.txt; handles are opened and abandoned on it
     kFirstCopyPair = 2,    // sources and blank targets of the same size: 2->3, 4->5, 10->11, 12->13
     kResumeSource = 7,     // three chunks; its target 8 holds a resume record at chunk 1
+    kBusyDrive = 14,       // volume 0: a.txt; a program registers on it, so formatting is refused
 };
 
 constexpr uint64_t kBigFileSize = 3000100;

@@ -127,5 +127,39 @@ TEST_F(TransferTest, AClientThatLeavesOrStallsMidTransferCostsOnlyItsSession) {
     }
 }
 
+// A refused format writes the programs that use the disk into the section as text; what an
+// earlier chunked transfer left in the section must not become part of it.
+TEST_F(TransferTest, ARefusedFormatListsTheProgramsUsingTheDiskInTheSection) {
+    RawClient user = connected();
+    const uint32_t file = user.call(byName(protocol::kOpenFileByRName, "/14/0/a.txt"))->value;
+    ASSERT_NE(file, 0u);
+    protocol::Request name = onHandle(protocol::kSetExeFileName, file);
+    name.text = "viewer";
+    ASSERT_EQ(user.call(name)->value, 0u);
+
+    RawClient client = connected();
+    const uint32_t big = openBigFile(client);
+    const auto read = client.call(onHandle(protocol::kReadFile, big, 1500000));
+    ASSERT_TRUE(read && read->value == 1500000);
+    ASSERT_EQ(client.receiveData(read->value).size(), read->value);  // the window keeps its last chunk
+
+    protocol::Request byName25 = byName(protocol::kFormatHDDByRName, "/14/");
+    const auto refused = client.call(byName25);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->status, static_cast<uint32_t>(TQHD_E_INUSE));
+    EXPECT_EQ(refused->extra, protocol::kSectionSize);
+    const auto text = client.receiveData(refused->extra);
+    EXPECT_STREQ(reinterpret_cast<const char*>(text.data()), "viewer(1)");
+
+    protocol::Request byFind = onHandle(protocol::kFormatHDDByFind, 0);
+    byFind.disk.hdindex = kBusyDrive;
+    const auto again = client.call(byFind);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->status, static_cast<uint32_t>(TQHD_E_INUSE));
+    ASSERT_EQ(again->extra, 9u) << "the text's length";
+    const auto shortText = client.receiveData(again->extra);
+    EXPECT_EQ(std::string(shortText.begin(), shortText.end()), "viewer(1)");
+}
+
 }  // namespace
 }  // namespace halvextest
