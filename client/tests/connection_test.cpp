@@ -11,6 +11,7 @@
 #include "client_file_op.h"
 #include "disk_image_builder.h"
 #include "fake_service.h"
+#include "platform/message_sink.h"
 #include "protocol/constants.h"
 #include "protocol/messages.h"
 #include "protocol/section_transfer.h"
@@ -42,7 +43,8 @@ struct Listening {
     std::unique_ptr<tolvern::CClientFileOp> connection = std::make_unique<tolvern::CClientFileOp>();
     std::atomic<int32_t> keepAlive{600};
 
-    bool start() {
+    // Registers and, with `withCallback`, starts the listener with the test's handler.
+    bool start(bool withCallback = true) {
         auto served = std::async(std::launch::async, [this] { return service.registerClient(); });
         if (connection->Connect() != 1 || !served.get()) return false;
         auto subscribed = std::async(std::launch::async, [this] {
@@ -52,7 +54,7 @@ struct Listening {
         if (connection->RegistIntCallBack(5) != 0 || !subscribed.get()) return false;
         Handler::calls = 0;
         Handler::throws = false;
-        connection->SetCallback(11, &Handler::receive, &keepAlive);
+        if (withCallback) connection->SetCallback(11, &Handler::receive, &keepAlive);
         return true;
     }
     // Sends an event and returns the value of the client's answer; nothing when none came.
@@ -84,6 +86,22 @@ TEST(ClientConnection, AHandlerThatThrowsStillAnswers) {
     EXPECT_EQ(listening.exchange(TQHD_EVENT_FORMAT_PROGRESS, 3), 7) << "the event as the handler left it";
     EXPECT_EQ(listening.exchange(TQHD_EVENT_FORMAT_PROGRESS, 4), 7) << "and the listener goes on";
     EXPECT_EQ(Handler::calls, 2);
+}
+
+TEST(ClientConnection, AMessageSinkGetsTheEventAndItsAnswerGoesBack) {
+    Listening listening;
+    ASSERT_TRUE(listening.start(false));
+    uint32_t seenMessage = 0;
+    uintptr_t seenUser = 0;
+    platform::MessageSink sink([&](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+        seenMessage = message;
+        seenUser = wParam;
+        reinterpret_cast<TQHD_EVENT*>(lParam)->lValue = 10;  // cancel a resume question
+    });
+    listening.connection->SetMsg(21, sink.handle(), 0x401, &listening.keepAlive);
+    EXPECT_EQ(listening.exchange(TQHD_EVENT_COPY_PROGRESS, kQuestion), 10);
+    EXPECT_EQ(seenMessage, 0x401u);
+    EXPECT_EQ(seenUser, 21u);
 }
 
 TEST(ClientConnection, AMalformedNotificationEndsTheListenerCleanly) {
