@@ -46,9 +46,8 @@ int32_t RegisterOnDisk(TQHDC_HANDLE disk, uint32_t userValue, const Target& targ
     if (connection == nullptr) return TQHD_E_FAIL;
     const int32_t result = Subscribed(*connection, connection->RegistIntCallBack(ServiceHandle(client->m_diskHandle)));
     if (result != TQHD_OK) return result;
-    Listen(*client, userValue, target);
     Forget(client.get());  // from now on its keep-alive owns it
-    client.release();
+    Listen(*client.release(), userValue, target);
     return TQHD_OK;
 }
 
@@ -63,9 +62,8 @@ int32_t RegisterByName(const char* rname, uint32_t userValue, const Target& targ
     const int32_t code = connection->RegistIntCallBackByRName(rname);
     const int32_t result = code == TQHD_OK && connection->replied() ? static_cast<int32_t>(connection->reply().value) : 0;
     if (result != TQHD_OK) return result;
-    Listen(*client, userValue, target);
     Forget(client.get());
-    client.release();
+    Listen(*client.release(), userValue, target);
     return result;
 }
 
