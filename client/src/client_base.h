@@ -35,6 +35,8 @@ public:
     const protocol::Reply& reply() const { return m_reply; }
     // False once a send or read failed: every later request fails the same way.
     bool usable() const { return m_socket.valid(); }
+    // Closes a connection whose service answered out of turn: what it sends next cannot be read.
+    void Abandon() { CloseSocket(); }
 
     bool sectionMapped() const { return m_section.valid(); }
     // Reads n bytes the service placed in the section (a chunked transfer beyond its size).

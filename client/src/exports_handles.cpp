@@ -22,7 +22,10 @@ int32_t ServiceRead(CClientFileOp& connection, uint32_t file, void* buffer, int3
     const int32_t code = connection.ReadFile(file, static_cast<uint32_t>(length));
     if (code != TQHD_OK || !connection.replied()) return -1;
     const auto got = static_cast<int32_t>(connection.reply().value);
-    if (got > length) return -1;  // more than asked for: not a reply this request can take
+    if (got > length) {  // more than asked for: not a reply this request can take
+        connection.Abandon();
+        return -1;
+    }
     if (got > 0) connection.SectionRead(buffer, static_cast<uint32_t>(got));
     return got;
 }
