@@ -36,8 +36,8 @@ CVesquilApp::CVesquilApp() = default;
 CVesquilApp::~CVesquilApp() = default;
 
 int CVesquilApp::InitInstance(const std::string& commandLineText) {
-    // The common controls, control containment and the registry key of the desktop original
-    // have no counterpart here: Qt needs none of them.
+    // Qt needs no set-up of common controls, control containment or a settings key before the
+    // first window.
     const std::optional<CommandLine> commandLine = parseCommandLine(commandLineText);
     if (!commandLine) return kExitBadCommandLine;
     readSettings(*commandLine);
