@@ -10,7 +10,8 @@
 # Rounds (REPEATS, default 3) run both modes once each; the best round of each is kept. A read
 # run times three passes in one process and keeps the best (the connection and the section are
 # made once per process, as a program reading a file makes them once).
-# Environment: BUILD_DIR (default build), BENCH_DIR (default $BUILD_DIR/client-bench), REPEATS.
+# Environment: BUILD_DIR (default build), BENCH_DIR (default $BUILD_DIR/client-bench), REPEATS,
+# SAME_CPU.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,7 +35,12 @@ mv "$work/recording/PhysicalDrive1" "$devices/PhysicalDrive2"
 truncate -s 1M "$devices/PhysicalDrive0"  # stands for the system disk: direct mode opens it
 
 if [ -d /dev/shm ]; then runtime=$(mktemp -d /dev/shm/halvex-client-bench.XXXXXX); else runtime="$work/run"; fi
-NVRDISK_DEVICE_DIR="$devices" "$build/bin/halvex" --runtime-dir "$runtime" &
+# SAME_CPU=1 runs everything on CPU 0: the service's copy into the section and the client's copy
+# out of it then share one core's cache instead of moving every byte between cores, which shows
+# what the section's extra copy costs by itself.
+pin=()
+[ -n "${SAME_CPU:-}" ] && pin=(taskset -c 0)
+NVRDISK_DEVICE_DIR="$devices" "${pin[@]}" "$build/bin/halvex" --runtime-dir "$runtime" &
 service=$!
 trap 'kill $service 2>/dev/null; wait $service 2>/dev/null; rm -rf "$runtime"' EXIT
 for _ in $(seq 200); do [ -S "$runtime/TQ_CS_SVC_CM_SH_CLASS" ] && break; sleep 0.05; done
@@ -44,8 +50,8 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 mib_per_s() { awk -v bytes="$1" -v s="$2" 'BEGIN { printf "%.1f", bytes / 1048576 / s }'; }
 in_mode() {  # in_mode direct|service COMMAND...
   local mode=$1; shift
-  if [ "$mode" = direct ]; then NVRDISK_DEVICE_DIR="$devices" "$@"
-  else NVRDISK_DEVICE_DIR="$user" NVRDISK_RUNTIME_DIR="$runtime" "$@"; fi
+  if [ "$mode" = direct ]; then NVRDISK_DEVICE_DIR="$devices" "${pin[@]}" "$@"
+  else NVRDISK_DEVICE_DIR="$user" NVRDISK_RUNTIME_DIR="$runtime" "${pin[@]}" "$@"; fi
 }
 read_seconds() {  # read_seconds MODE [cold]
   local bytes seconds
