@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/runtime_dir.h"
+#include "platform/thread.h"
 #include "protocol/constants.h"
 #include "protocol/names.h"
 #include "protocol/section_transfer.h"
@@ -65,8 +66,10 @@ int32_t CClientBase::ReadIntoBuffer(std::chrono::milliseconds timeout) {
     const std::span<uint8_t> room = m_receive.freeSpace();
     if (room.empty()) return protocol::kReadFailed;  // a full buffer without a whole message
     // Most replies come within tens of microseconds: looking again for a short while saves the
-    // wake-up of a blocked read on every request.
-    const auto spinEnd = std::chrono::steady_clock::now() + kReplySpin;
+    // wake-up of a blocked read on every request, unless this thread would keep the service from
+    // the only processor they may share.
+    const auto spin = platform::processorsForThisThread() > 1 ? kReplySpin : std::chrono::microseconds(0);
+    const auto spinEnd = std::chrono::steady_clock::now() + spin;
     platform::ReadResult result = m_socket.readSome(room.data(), room.size(), 0ms);
     while (result.status == platform::IoStatus::TimedOut && std::chrono::steady_clock::now() < spinEnd)
         result = m_socket.readSome(room.data(), room.size(), 0ms);

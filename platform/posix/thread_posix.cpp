@@ -2,6 +2,8 @@
 // post to it, and leaves the registry when the thread ends, after which posts to it fail.
 #include "platform/thread.h"
 
+#include <sched.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -208,5 +210,12 @@ void MessageThread::join() {
 }
 
 void MessageThread::postQuit() { postThreadMessage(state_->id, Message{kQuitMessage, 0, 0}); }
+
+unsigned processorsForThisThread() {
+    cpu_set_t processors;
+    CPU_ZERO(&processors);
+    if (::sched_getaffinity(0, sizeof processors, &processors) != 0) return 1;
+    return static_cast<unsigned>(CPU_COUNT(&processors));
+}
 
 }  // namespace platform

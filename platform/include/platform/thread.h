@@ -27,6 +27,10 @@ bool peekMessage(Message& out);
 // Waits up to `timeout` for a message of the calling thread; false on timeout.
 bool waitMessage(Message& out, std::chrono::milliseconds timeout);
 
+// How many processors the calling thread may run on (1 when it cannot be found out). A thread
+// that waits for another process gains nothing by spinning when both must share one processor.
+unsigned processorsForThisThread();
+
 // A thread whose mailbox exists before start() returns, so messages posted at once are not lost.
 class MessageThread {
 public:
