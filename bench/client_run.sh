@@ -37,7 +37,7 @@ truncate -s 1M "$devices/PhysicalDrive0"  # stands for the system disk: direct m
 if [ -d /dev/shm ]; then runtime=$(mktemp -d /dev/shm/halvex-client-bench.XXXXXX); else runtime="$work/run"; fi
 # SAME_CPU=1 runs everything on CPU 0: the service's copy into the section and the client's copy
 # out of it then share one core's cache instead of moving every byte between cores, which shows
-# what the section's extra copy costs by itself.
+# what the section's extra copy costs by itself (the client does not spin for replies there).
 pin=()
 [ -n "${SAME_CPU:-}" ] && pin=(taskset -c 0)
 NVRDISK_DEVICE_DIR="$devices" "${pin[@]}" "$build/bin/halvex" --runtime-dir "$runtime" &
