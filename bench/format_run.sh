@@ -67,6 +67,7 @@ for block in 1024 4096; do
   echo "bench: building the NVR disk with a 4 GiB ext2 volume of $block-byte blocks"
   read -r offset size < <("$build/bin/make_bench_format_disk" "$work/devices" "$block")
   cp --sparse=always "$work/devices/PhysicalDrive1" "$work/pristine.img"
+  truncate -s 1M "$work/devices/PhysicalDrive0"  # stands for the system disk: nvrdisk opens the drives itself
   image="$work/devices/PhysicalDrive1"
   blocks=$((size / block))
   seconds=() written=() dirtied=()
