@@ -2,7 +2,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <thread>
 #include <utility>
 
 #include "command_error.h"
@@ -35,12 +34,15 @@ void WorkerWatch::record(TQHD_EVENT* event) {
     if (event->lCode == doneCode_) {
         result_ = event->lValue;
         done_ = true;
-    } else {
-        if (answer) event->lValue = answer(event->lValue);
-        std::lock_guard lock(mutex_);
-        progress_.push_back(event->lValue);
+    } else if (answer) {
+        event->lValue = answer(event->lValue);
     }
-    events_ += 1;
+    {
+        std::lock_guard lock(mutex_);
+        if (event->lCode != doneCode_) progress_.push_back(event->lValue);
+        events_ += 1;
+    }
+    arrived_.notify_all();
 }
 
 std::vector<int32_t> WorkerWatch::takeProgress() {
@@ -48,11 +50,11 @@ std::vector<int32_t> WorkerWatch::takeProgress() {
     return std::exchange(progress_, {});
 }
 
+// Wakes as soon as an event arrives, so the final one ends the command without a polling delay.
 void WorkerWatch::waitForEvent(int milliseconds) {
+    std::unique_lock lock(mutex_);
     const uint64_t seen = events_;
-    for (int waited = 0; waited < milliseconds && events_ == seen && !done_; waited += 10) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    arrived_.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] { return events_ != seen || done_; });
 }
 
 void catchInterrupt() {

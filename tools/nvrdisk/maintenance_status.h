@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -41,6 +42,7 @@ private:
     TQHDC_HANDLE disk_;
     int32_t doneCode_;
     std::mutex mutex_;
+    std::condition_variable arrived_;
     std::vector<int32_t> progress_;
     std::atomic<bool> done_{false};
     std::atomic<int32_t> result_{0};
