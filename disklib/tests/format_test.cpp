@@ -1,6 +1,8 @@
 // Formatting through TQHD_FormatHDDByFind / ByRName: event sequences, e2fsck-clean empty volumes
 // of many groups, raw data area descriptors at their units, refusals with the busy list, a stop
 // inside an ext2 volume and a disk unplugged while it formats.
+#include <algorithm>
+#include <cstdio>
 #include <future>
 
 #include "../maintenance/maintenance.h"
@@ -280,6 +282,46 @@ TEST_F(FormatTest, AStopInsideAnExt2VolumeKeepsTheVolumesAlreadyDone) {
     EXPECT_TRUE(RootNames(6, 0).empty());
     EXPECT_STREQ(TQHD_GetDeviceInfoByRName("/6/", 1)->szName, "");
     EXPECT_EQ(RootNames(6, 3).size(), 3u) << "volume 3 keeps its files";
+}
+
+// Old inode bitmaps are read in batches; one that cannot be read costs only its own group: the
+// format goes on, and the old inodes of the groups before and after it are still cleared.
+TEST_F(FormatTest, AnUnreadableOldInodeBitmapCostsOnlyItsGroup) {
+    constexpr uint32_t kGroups = 52;
+    const auto built = AddDisk(8, {Ext2(52 << 20, 1024, 256, {"-g", "1024", "-N", "1664"}, Files(60)), Raw(4 << 20)});
+    Scan();
+    const std::string image = Devices().entryPath(8);
+    const uint64_t volume = built.partitions[0].firstSector * 512;
+    const auto descriptors = ReadBytes(image, volume + 2048, 32 * kGroups);
+    const uint32_t inodesPerGroup = U32(ReadBytes(image, volume + 1024, 1024), 40);
+    auto blockOf = [&](uint32_t group, uint32_t field) { return volume + uint64_t{U32(descriptors, 32 * group + field)} * 1024; };
+    // Where the inodes that a group's old bitmap marks in use lie (beyond those the format writes anew).
+    auto usedInodes = [&](uint32_t group) {
+        const auto bitmap = ReadBytes(image, blockOf(group, 4), 1024);
+        std::vector<uint64_t> places;
+        for (uint32_t inode = group == 0 ? 11 : 0; inode < inodesPerGroup; ++inode)
+            if ((bitmap[inode / 8] >> (inode % 8)) & 1) places.push_back(blockOf(group, 8) + inode * 256);
+        return places;
+    };
+    std::vector<std::vector<uint64_t>> used;
+    for (uint32_t group = 0; group < kGroups; ++group) used.push_back(usedInodes(group));
+    const uint32_t faulty = static_cast<uint32_t>(
+        std::find_if(used.begin() + 1, used.end(), [](const auto& places) { return !places.empty(); }) - used.begin());
+    ASSERT_LT(faulty + 1, kGroups) << "the files fill more than one group";
+    ASSERT_FALSE(used[0].empty());
+
+    WriteText(image + ".faults", "read " + std::to_string(blockOf(faulty, 4) / 512) + " 2\n");
+    const Formatted formatted = Format(8);
+    std::remove((image + ".faults").c_str());
+    EXPECT_EQ(formatted.events.back(), (Event{kDone, TQHD_OK}));
+    auto cleared = [&](uint64_t place) {
+        const auto inode = ReadBytes(image, place, 256);
+        return std::all_of(inode.begin(), inode.end(), [](uint8_t byte) { return byte == 0; });
+    };
+    for (uint32_t group = 0; group < kGroups; ++group) {
+        const bool allCleared = std::all_of(used[group].begin(), used[group].end(), cleared);
+        EXPECT_EQ(allCleared, group != faulty) << "group " << group;
+    }
 }
 
 TEST_F(FormatTest, ADiskUnpluggedWhileItFormatsEndsTheWorkerWithACode) {
