@@ -4,10 +4,8 @@
 # Environment: BUILD_DIR (default build), BENCH_DIR (default $TMPDIR or /tmp), SIZE_MIB (1024).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source bench/bench_lib.sh
 
 build=${BUILD_DIR:-build}
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
-fi
-cmake --build "$build" -j "${NVRDISK_JOBS:-$(nproc)}" --target videocheck_bench
+build_targets "$build" videocheck_bench
 "$build/bin/videocheck_bench" "${BENCH_DIR:-${TMPDIR:-/tmp}}" "${SIZE_MIB:-1024}"

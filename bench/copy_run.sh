@@ -8,16 +8,14 @@
 # means ours is faster). Environment: BUILD_DIR (default build), BENCH_DIR, REPEATS, SIZE_MIB.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source bench/bench_lib.sh
 
 build=${BUILD_DIR:-build}
 work=${BENCH_DIR:-$build/bench-copy}
 repeats=${REPEATS:-3}
 size=$(( ${SIZE_MIB:-2048} << 20 ))
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
-fi
-cmake --build "$build" -j "${NVRDISK_JOBS:-2}" --target copy_bench
+build_targets "$build" copy_bench
 
 rm -rf "$work"
 mkdir -p "$work/devices"
@@ -35,9 +33,6 @@ cat "$source" >/dev/null
 
 seconds_now() { date +%s.%N; }
 elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.6f", b - a }'; }
-smaller() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
-mib_per_s() { awk -v bytes="$1" -v s="$2" 'BEGIN { printf "%.1f", bytes / 1048576 / s }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 timed() {
   local start end

@@ -17,15 +17,13 @@
 # Environment: BUILD_DIR (default build), BENCH_DIR, REPEATS.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source bench/bench_lib.sh
 
 build=${BUILD_DIR:-build}
 work=${BENCH_DIR:-$build/bench-format}
 repeats=${REPEATS:-3}
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
-fi
-cmake --build "$build" -j "${NVRDISK_JOBS:-2}" --target nvrdisk format_bench make_bench_format_disk measured_run no_zero_offload
+build_targets "$build" nvrdisk format_bench make_bench_format_disk measured_run no_zero_offload
 
 preload=$(cd "$build/lib" && pwd)/libno_zero_offload.so
 rm -rf "$work"
@@ -33,9 +31,6 @@ mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
 work=$(cd "$work" && pwd)
 
-smaller() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-mib() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1048576 }'; }
 
 # Puts a fresh copy of the pristine disk in place and lets nothing of it wait for writeback.
 fresh_disk() {

@@ -11,15 +11,13 @@
 # Environment: BUILD_DIR (default build), BENCH_DIR (default $BUILD_DIR/bench-recording), REPEATS.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source bench/bench_lib.sh
 
 build=${BUILD_DIR:-build}
 work=${BENCH_DIR:-$build/bench-recording}
 repeats=${REPEATS:-5}
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
-fi
-cmake --build "$build" -j "${NVRDISK_JOBS:-2}" --target make_bench_recording read_file_bench parse_index_bench
+build_targets "$build" make_bench_recording read_file_bench parse_index_bench
 
 rm -rf "$work"
 mkdir -p "$work/devices"
@@ -29,9 +27,6 @@ read -r area_offset payload_bytes < <("$build/bin/make_bench_recording" "$device
 image="$devices/PhysicalDrive1"
 cat "$image" >/dev/null  # warm the page cache
 
-smaller() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
-mib_per_s() { awk -v bytes="$1" -v s="$2" 'BEGIN { printf "%.1f", bytes / 1048576 / s }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 dd_seconds() {
   dd "$@" of=/dev/null 2>&1 | awk -F', ' '/copied/ { split($(NF-1), t, " "); print t[1] }'
 }

@@ -18,16 +18,14 @@
 # Environment: BUILD_DIR (default build), BENCH_DIR (default $BUILD_DIR/bench-work), REPEATS.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source bench/bench_lib.sh
 
 build=${BUILD_DIR:-build}
 work=${BENCH_DIR:-$build/bench-work}
 repeats=${REPEATS:-5}
 file_bytes=$((256 << 20))
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
-fi
-cmake --build "$build" -j "${NVRDISK_JOBS:-$(nproc)}" --target make_bench_disk read_file_bench list_dir_bench
+build_targets "$build" make_bench_disk read_file_bench list_dir_bench
 
 rm -rf "$work"
 mkdir -p "$work/devices"
@@ -41,10 +39,6 @@ cat "$image" >/dev/null                  # warm the page cache
 
 seconds_now() { date +%s.%N; }
 elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.6f", b - a }'; }
-smaller() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
-mib_per_s() { awk -v bytes="$1" -v s="$2" 'BEGIN { printf "%.1f", bytes / 1048576 / s }'; }
-mib() { awk -v bytes="$1" 'BEGIN { printf "%.1f", bytes / 1048576 }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 # dd's own copy time in seconds; arguments go to dd.
 dd_seconds() {
