@@ -167,7 +167,9 @@ void loadClient(int index, Clock::time_point deadline, LoadTotals& totals) {
         uint64_t offset = 0;
         for (std::optional<protocol::Reply> reply; file && offset < kLoadFileBytes; offset += reply->value) {
             reply = client.call(onHandle(protocol::kReadFile, file->value, kRequestBytes));
-            if (!reply || reply->value == 0 || reply->value > kRequestBytes ||
+            // A reply longer than the request or the rest of the file is an error, and must not
+            // run past the buffer.
+            if (!reply || reply->value == 0 || reply->value > kRequestBytes || reply->value > kLoadFileBytes - offset ||
                 !client.receive(got.data() + offset, reply->value)) {
                 break;
             }
