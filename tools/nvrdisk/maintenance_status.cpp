@@ -66,27 +66,16 @@ void catchInterrupt() {
 
 bool interrupted() { return interruptSeen != 0; }
 
-std::string rateText(double bytesPerSecond) { return humanSize(static_cast<uint64_t>(bytesPerSecond)) + "/s"; }
-
-std::string durationText(double seconds) {
-    if (seconds < 0 || seconds > 360000) return "--:--";
-    const auto whole = static_cast<unsigned>(seconds + 0.5);
-    char text[32];
-    if (whole >= 3600) std::snprintf(text, sizeof text, "%u:%02u:%02u", whole / 3600, whole / 60 % 60, whole % 60);
-    else std::snprintf(text, sizeof text, "%u:%02u", whole / 60, whole % 60);
-    return text;
-}
-
 std::string copyStatusLine(uint64_t position, uint64_t total, double elapsedSeconds, uint64_t copiedSinceStart,
                            uint64_t chunksDone, uint64_t chunks, uint64_t badRuns) {
-    const double rate = elapsedSeconds > 0 ? copiedSinceStart / elapsedSeconds : 0;
+    const double rate = elapsedSeconds > 0 ? static_cast<double>(copiedSinceStart) / elapsedSeconds : 0;
     const double left = rate > 0 ? (total - std::min(position, total)) / rate : -1;
     const double percent = total == 0 ? 100.0 : 100.0 * position / total;
     char text[256];
     std::snprintf(text, sizeof text, "pos %s (%.1f%%)  rate %s  chunks %llu/%llu  bad runs %llu  left %s",
-                  humanSize(position).c_str(), percent, rateText(rate).c_str(),
+                  humanSize(position).c_str(), percent, humanRate(copiedSinceStart, elapsedSeconds).c_str(),
                   static_cast<unsigned long long>(chunksDone), static_cast<unsigned long long>(chunks),
-                  static_cast<unsigned long long>(badRuns), durationText(left).c_str());
+                  static_cast<unsigned long long>(badRuns), humanDuration(left).c_str());
     return text;
 }
 

@@ -53,10 +53,6 @@ private:
 void catchInterrupt();
 bool interrupted();
 
-// "12.5 MiB/s" style rates and "1:02:03" durations for status lines.
-std::string rateText(double bytesPerSecond);
-std::string durationText(double seconds);
-
 // The copy status line: position, rate, chunks done, bad runs so far and time left.
 std::string copyStatusLine(uint64_t position, uint64_t total, double elapsedSeconds, uint64_t copiedSinceStart,
                            uint64_t chunksDone, uint64_t chunks, uint64_t badRuns);
