@@ -5,13 +5,12 @@
 
 #include "export_support.h"
 #include "process_state.h"
+#include "protocol/constants.h"
 #include "trace.h"
 
 using namespace tolvern;
 
 namespace {
-
-constexpr uint32_t kSectionSize = 1048577;
 
 // Keeps the object when it got an object (or disk) handle, else destroys it.
 TQHDC_HANDLE Finish(ClientPointer client, uint64_t opened) {
@@ -146,7 +145,7 @@ TQHDC_HANDLE TQHDC_OpenAVFileByFind(TQHDC_HANDLE disk, const TQHD_FIND_DATA* rec
 TQHDC_HANDLE TQHDC_OpenAVFileByIndexFileCon(TQHDC_HANDLE disk, char* indexData, uint32_t length) {
     return Guarded<TQHDC_HANDLE>(nullptr, [&]() -> TQHDC_HANDLE {
         // The section carries the index data in one piece, before the request is sent.
-        if (indexData == nullptr || length > kSectionSize) {
+        if (indexData == nullptr || length > protocol::kSectionSize) {
             CMidClient* owner = Lookup(disk);
             if (owner == nullptr || !owner->direct()) return nullptr;
         }
