@@ -2,6 +2,7 @@
 // checks every family repeats.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -38,6 +39,15 @@ inline uint32_t ServiceHandle(uint64_t value) { return static_cast<uint32_t>(val
 // The reply's value when the request succeeded, else 0 (a failed open).
 inline uint64_t OpenedValue(CClientFileOp& connection, int32_t code) {
     return code == TQHD_OK && connection.replied() ? connection.reply().value : 0;
+}
+
+// Fills the caller's count and records from a driver-list reply (a disk has at most four volumes).
+inline int32_t TakeDriverList(CClientFileOp& connection, int32_t code, TQHD_DRIVER_INFO* list, int32_t* count) {
+    if (code != TQHD_OK || !connection.replied()) return code;
+    const uint32_t records = std::min<uint32_t>(connection.reply().value, 4);
+    *count = static_cast<int32_t>(records);
+    if (list != nullptr) connection.ReadDriverRecords(list, records);
+    return TQHD_OK;
 }
 
 }  // namespace tolvern

@@ -1,7 +1,5 @@
 // Calls on an existing client object: close, volumes, listings, reads, seeks, lengths, stop, and
 // the two unsupported parameter calls.
-#include <algorithm>
-
 #include "export_support.h"
 
 using namespace tolvern;
@@ -40,15 +38,6 @@ int32_t ServiceListing(CClientFileOp& connection, uint32_t directory, TQHD_FIND_
     return TQHD_OK;
 }
 
-int32_t ServiceDriverList(CClientFileOp& connection, uint32_t disk, TQHD_DRIVER_INFO* list, int32_t* count) {
-    const int32_t code = connection.GetDriverList(disk);
-    if (code != TQHD_OK || !connection.replied()) return code;
-    const uint32_t records = std::min<uint32_t>(connection.reply().value, 4);
-    *count = static_cast<int32_t>(records);
-    if (list != nullptr) connection.ReadDriverRecords(list, records);
-    return TQHD_OK;
-}
-
 }  // namespace
 
 extern "C" {
@@ -76,7 +65,8 @@ int32_t TQHDC_GetDriverList(TQHDC_HANDLE disk, TQHD_DRIVER_INFO* list, int32_t* 
         CClientFileOp* connection = Connected(*client);
         if (connection == nullptr) return TQHD_E_FAIL;
         if (count == nullptr) return TQHD_E_PARAM;
-        return ServiceDriverList(*connection, ServiceHandle(client->m_diskHandle), list, count);
+        const int32_t code = connection->GetDriverList(ServiceHandle(client->m_diskHandle));
+        return TakeDriverList(*connection, code, list, count);
     });
 }
 

@@ -68,12 +68,7 @@ int32_t TQHDC_GetDriverListByRName(const char* rname, TQHD_DRIVER_INFO* list, in
         if (client->direct()) return TQHD_GetDriverListByRName(rname, list, count);
         CClientFileOp* connection = Connected(*client);
         if (connection == nullptr) return TQHD_E_FAIL;
-        const int32_t code = connection->GetDriverListByRName(rname);
-        if (code != TQHD_OK || !connection->replied()) return code;
-        const uint32_t records = std::min<uint32_t>(connection->reply().value, 4);
-        *count = static_cast<int32_t>(records);
-        connection->ReadDriverRecords(list, records);
-        return TQHD_OK;
+        return TakeDriverList(*connection, connection->GetDriverListByRName(rname), list, count);
     });
 }
 
