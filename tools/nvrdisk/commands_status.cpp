@@ -18,7 +18,7 @@ void showStatus() {
               << "\n"
               << "service  " << (access.serviceAnswers ? "answers at " : "not running (no answer at ")
               << access.socketPath << (access.serviceAnswers ? "" : ")") << "\n";
-    if (!access.direct && !access.serviceAnswers) requireDiskAccess();
+    if (!access.direct && !access.serviceAnswers) throw noDiskAccess(access.socketPath);
 }
 
 }  // namespace nvrdisk

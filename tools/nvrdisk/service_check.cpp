@@ -64,24 +64,32 @@ bool serviceAnswers(const std::string& commandPath) {
     return session.valid() && greet(session, protocol::kSortSection).has_value();
 }
 
+// The drives' own permissions let this user read the first drive: no service is needed.
+bool mayOpenDrivesDirectly() {
+    return platform::openDrive(0, platform::Access::Read, platform::kShareRead | platform::kShareWrite) != nullptr;
+}
+
 }  // namespace
 
 DiskAccess checkDiskAccess() {
     DiskAccess access;
-    access.direct =
-        platform::openDrive(0, platform::Access::Read, platform::kShareRead | platform::kShareWrite) != nullptr;
+    access.direct = mayOpenDrivesDirectly();
     access.socketPath = protocol::runtimePathOf(protocol::kCommandSocketName);
     access.serviceAnswers = serviceAnswers(access.socketPath);
     return access;
 }
 
 void requireDiskAccess() {
-    if (platform::openDrive(0, platform::Access::Read, platform::kShareRead | platform::kShareWrite) != nullptr) return;
+    if (mayOpenDrivesDirectly()) return;
     const std::string socketPath = protocol::runtimePathOf(protocol::kCommandSocketName);
     if (serviceAnswers(socketPath)) return;
-    throw CommandError("this user cannot open the drives and the disk service is not running (no answer at " +
-                       socketPath + "). Start it with `sudo systemctl start halvex`, or run `sudo halvex` in "
-                       "another terminal; or run nvrdisk as root");
+    throw noDiskAccess(socketPath);
+}
+
+CommandError noDiskAccess(const std::string& socketPath) {
+    return CommandError("this user cannot open the drives and the disk service is not running (no answer at " +
+                        socketPath + "). Start it with `sudo systemctl start halvex`, or run `sudo halvex` in "
+                        "another terminal; or run nvrdisk as root");
 }
 
 }  // namespace nvrdisk

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "command_error.h"
+
 namespace nvrdisk {
 
 struct DiskAccess {
@@ -16,5 +18,7 @@ DiskAccess checkDiskAccess();
 // Throws CommandError saying that the drives cannot be opened and the service is not running,
 // and how to start it, when neither way is open.
 void requireDiskAccess();
+// That error, for a caller that has already found neither way open.
+CommandError noDiskAccess(const std::string& socketPath);
 
 }  // namespace nvrdisk
