@@ -16,6 +16,7 @@
 #include "inventory.h"
 #include "library_handle.h"
 #include "platform/user_folders.h"
+#include "rname.h"
 
 namespace nvrdisk {
 namespace {
@@ -31,8 +32,6 @@ struct CopyOptions {
     bool restart = false;
     bool yes = false;
 };
-
-std::string diskPrefix(int number) { return "/" + std::to_string(number) + "/"; }
 
 // A listed NVR disk's exact length, else the capacity of a listed other drive (whole MiB), as
 // the disk library knows them; -1 when the drive is not listed.
@@ -133,9 +132,9 @@ int32_t runCopy(TQHDC_HANDLE runner, const CopyOptions& options, uint64_t source
 }
 
 void copyDrives(const CopyOptions& options) {
-    const LibraryHandle source(TQHDC_OpenHardDiskByRName(diskPrefix(options.source).c_str()));
+    const LibraryHandle source(TQHDC_OpenHardDiskByRName(drivePrefix(options.source).c_str()));
     if (!source) throw CommandError("drive " + std::to_string(options.source) + " is not a listed NVR disk");
-    const LibraryHandle target(TQHDC_OpenHardDiskByRName(diskPrefix(options.target).c_str()));
+    const LibraryHandle target(TQHDC_OpenHardDiskByRName(drivePrefix(options.target).c_str()));
     const int64_t sourceSize = TQHDC_GetFileLength(source.get());
     const int64_t targetSize = driveLength(options.target, target.get());
     std::cout << "Copy drive " << options.source << " (" << humanSize(uint64_t(std::max<int64_t>(sourceSize, 0)))

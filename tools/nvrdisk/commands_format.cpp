@@ -13,6 +13,7 @@
 #include "maintenance_status.h"
 #include "platform/drive_users.h"
 #include "progress_bar.h"
+#include "rname.h"
 #include "library_handle.h"
 
 namespace nvrdisk {
@@ -32,7 +33,7 @@ struct FormatOptions {
 bool isDiskService(const platform::DriveUser& user) { return user.program == "halvex"; }
 
 void describeDisk(int number, TQHDC_HANDLE disk) {
-    const std::string prefix = "/" + std::to_string(number) + "/";
+    const std::string prefix = drivePrefix(number);
     const char* device = TQHDC_GetDeviceInfoByRName(prefix.c_str(), 1);
     const std::string name = device != nullptr ? device : "";
     std::cout << "Drive " << number << ": NVR disk \"" << name << "\", "
@@ -88,7 +89,7 @@ int32_t watchFormat(WorkerWatch& watch, TQHDC_HANDLE job) {
 }
 
 void formatDrive(const FormatOptions& options) {
-    const std::string prefix = "/" + std::to_string(options.drive) + "/";
+    const std::string prefix = drivePrefix(options.drive);
     const LibraryHandle disk(TQHDC_OpenHardDiskByRName(prefix.c_str()));
     if (!disk) throw CommandError("drive " + std::to_string(options.drive) + " is not a listed NVR disk");
     describeDisk(options.drive, disk.get());

@@ -11,6 +11,8 @@ std::string withTrailingSlash(const std::string& rname) {
     return rname + "/";
 }
 
+std::string drivePrefix(int number) { return "/" + std::to_string(number) + "/"; }
+
 bool isDrivePrefix(const std::string& rname) {
     if (rname.size() < 3 || rname.front() != '/' || rname.back() != '/') return false;
     return std::all_of(rname.begin() + 1, rname.end() - 1, [](unsigned char c) { return std::isdigit(c); });

@@ -48,6 +48,7 @@ TEST(RName, DrivePrefixIsExactlySlashNumberSlash) {
     } cases[] = {{"/1/", true},  {"/12/", true}, {"/1/0/", false}, {"/1", false},
                  {"1/", false},  {"//", false},  {"/a/", false},   {"\\1\\", false}};
     for (const auto& c : cases) EXPECT_EQ(isDrivePrefix(c.rname), c.drive) << c.rname;
+    for (int number : {0, 9, 25}) EXPECT_TRUE(isDrivePrefix(drivePrefix(number))) << "drive " << number;
 }
 
 TEST(RName, TrailingSlashAndLastComponent) {
