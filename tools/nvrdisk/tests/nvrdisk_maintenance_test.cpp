@@ -50,6 +50,18 @@ TEST_F(NvrdiskMaintenance, CopyWritesTheWholeDiskAndAsksForConfirmationFirst) {
     EXPECT_NE(refused.output.find("TQHD_E_SAMEDISK"), std::string::npos) << refused.output;
 }
 
+TEST_F(NvrdiskMaintenance, CopyCountsAnUnreadableSourceRunAndNamesItsLog) {
+    const size_t size = readLocalFile(drive(1)).size();
+    nvrtest::DeviceDirectory(devices()).addBlank(9, size);
+    std::ofstream(drive(1) + ".faults") << "read " << (20 << 20) / 512 << " 3\n";  // inside the third chunk
+    const auto copied = run({"copy", "1", "9", "--yes"});
+    ASSERT_TRUE(copied.succeeded()) << copied.output;
+    EXPECT_NE(copied.output.find("bad runs 1"), std::string::npos) << copied.output;
+    EXPECT_NE(copied.output.find("Bad runs are listed in " + scratch_->file("原盘.txt")), std::string::npos)
+        << copied.output;
+    EXPECT_EQ(copied.output.find("目标盘.txt"), std::string::npos) << "the target took every write: " << copied.output;
+}
+
 TEST_F(NvrdiskMaintenance, FormatShowsTheDiskAndLeavesItEmptyAndNameless) {
     const auto formatted = run({"format", "2", "--yes"});
     ASSERT_TRUE(formatted.succeeded()) << formatted.output;
