@@ -37,6 +37,26 @@ TEST_F(RequestTest, CodesOutsideTheTableGetThreeZeroWords) {
     }
 }
 
+// The service checks the drive texts of a copy itself: no copy starts, no handle is published,
+// and the session stays usable.
+TEST_F(RequestTest, ACopyWhoseDrivesAreNoNumbersIsRefusedAndTheSessionGoesOn) {
+    RawClient client = connected();
+    const struct {
+        const char* source;
+        const char* target;
+    } cases[] = {{"", "3"}, {"3", ""}, {"3x", "7"}, {"3", " 7"}, {"+3", "7"}, {"99999999999", "7"}};
+    for (const auto& texts : cases) {
+        protocol::Request copy = protocol::makeDiskCopyRequest(0, 0);
+        copy.text = texts.source;
+        copy.secondText = texts.target;
+        const auto reply = client.call(copy);
+        ASSERT_TRUE(reply) << texts.source << "," << texts.target;
+        EXPECT_EQ(reply->status, static_cast<uint32_t>(TQHD_E_PARAM)) << texts.source << "," << texts.target;
+        EXPECT_EQ(reply->value, 0u) << texts.source << "," << texts.target;
+    }
+    EXPECT_EQ(lengthOf(client, openFile(client, "/1/0/big.bin")), static_cast<int64_t>(kBigFileSize));
+}
+
 TEST_F(RequestTest, ARequestSplitOverTwoWritesIsHandledOnceAfterTheSecond) {
     RawClient client = connected();
     const uint32_t file = openFile(client, "/1/0/big.bin");
