@@ -59,13 +59,13 @@ void CServiceIO::Handle(const protocol::Request& request) {
 
 // Data of a reply: at most S bytes at offset 0 before the reply; more after it, chunked, with
 // the flag armed before the reply is written.
-void CServiceIO::SendBulk(std::span<const uint8_t> data) {
+void CServiceIO::SendBulk(std::vector<uint8_t> data) {
     if (data.size() <= protocol::kSectionSize) {
         protocol::placeInSection(SectionView(), data);
         return;
     }
     protocol::armChunkedTransfer(SectionView());
-    bulk_.assign(data.begin(), data.end());
+    bulk_ = std::move(data);
 }
 
 uint32_t CServiceIO::Publish(TQHD_HANDLE handle, HandleKind kind) { return handles_.add(handle, kind, serial_); }

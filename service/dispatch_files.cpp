@@ -83,9 +83,9 @@ void CServiceIO::Listing(const protocol::Request& request) {
         protocol::encodeFindData(*record, std::span<uint8_t>(bytes).last(protocol::kFindDataSize));
         ++count;
     }
-    SendBulk(bytes);
     reply_.extra = static_cast<uint32_t>(bytes.size());
     reply_.value = static_cast<uint32_t>(count);
+    SendBulk(std::move(bytes));
 }
 
 // Up to S bytes go from the library straight into the section. Larger reads go through a
@@ -117,9 +117,7 @@ void CServiceIO::ReadFile(const protocol::Request& request) {
     reply_.value = static_cast<uint32_t>(got);
     if (got <= 0) return;
     buffer.resize(std::min(static_cast<size_t>(got), buffer.size()));
-    if (buffer.size() <= protocol::kSectionSize) return protocol::placeInSection(SectionView(), buffer);
-    protocol::armChunkedTransfer(SectionView());
-    bulk_ = std::move(buffer);
+    SendBulk(std::move(buffer));
 }
 
 // The client placed the index data in the section before the request; it must fit there.

@@ -46,8 +46,8 @@ void CServiceIO::DiskList(uint8_t code) {
     for (unsigned index = 0; index < count; ++index) {
         protocol::encodeDiskInfo(list[index], std::span<uint8_t>(bytes).subspan(index * protocol::kDiskInfoSize));
     }
-    SendBulk(bytes);
     reply_ = {static_cast<uint32_t>(status), static_cast<uint32_t>(bytes.size()), count};
+    SendBulk(std::move(bytes));
 }
 
 void CServiceIO::DriverList(const protocol::Request& request) {
@@ -61,8 +61,8 @@ void CServiceIO::DriverList(const protocol::Request& request) {
     for (size_t index = 0; index < records; ++index) {
         protocol::encodeDriverInfo(list[index], std::span<uint8_t>(bytes).subspan(index * protocol::kDriverInfoSize));
     }
-    SendBulk(bytes);
     reply_ = {static_cast<uint32_t>(status), static_cast<uint32_t>(bytes.size()), static_cast<uint32_t>(records)};
+    SendBulk(std::move(bytes));
 }
 
 // The zero-terminated name at the start of the library's record, without its terminator.
@@ -72,7 +72,7 @@ void CServiceIO::DeviceInfo(const TQHD_DEVICE_INFO* info) {
         return;
     }
     const size_t length = strnlen(info->szName, sizeof info->szName);
-    SendBulk(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(info->szName), length));
+    SendBulk(std::vector<uint8_t>(info->szName, info->szName + length));
     reply_.value = static_cast<uint32_t>(length);
 }
 

@@ -67,7 +67,7 @@ private:
     void Format(const protocol::Request& request);
     void Subscribe(const protocol::Request& request);
     void DiskCopy(const protocol::Request& request);
-    void SendBulk(std::span<const uint8_t> data);
+    void SendBulk(std::vector<uint8_t> data);
     uint32_t Publish(TQHD_HANDLE handle, HandleKind kind);
     TQHD_HANDLE Resolve(uint32_t number, HandleKind kind) const;
     std::span<uint8_t> SectionView() const;
