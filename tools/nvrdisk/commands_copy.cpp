@@ -67,15 +67,40 @@ int32_t resumeAnswer(const CopyOptions& options, int32_t chunk) {
 
 std::string logPath(const char* name) { return platform::homeDirectory() + "/" + name; }
 
-// A log counts when this copy wrote it: its runs are the lines after the two header lines.
-uint64_t runsIn(const std::string& path, std::time_t since) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || status.st_mtime < since) return 0;
+// The runs are the lines after the two header lines.
+uint64_t runsIn(const std::string& path) {
     std::ifstream file(path);
     uint64_t lines = 0;
     for (std::string line; std::getline(file, line);) ++lines;
     return lines > 2 ? lines - 2 : 0;
 }
+
+// One bad-run log of the copy. It counts when this copy wrote it; the status line asks on every
+// event, so the file is read again only when its size or time changed.
+class BadRunLog {
+public:
+    BadRunLog(const char* name, std::time_t since) : path_(logPath(name)), since_(since) {}
+
+    uint64_t runs() {
+        struct stat status {};
+        if (::stat(path_.c_str(), &status) != 0 || status.st_mtime < since_) return 0;
+        if (status.st_size != size_ || status.st_mtim.tv_sec != changed_.tv_sec ||
+            status.st_mtim.tv_nsec != changed_.tv_nsec) {
+            size_ = status.st_size;
+            changed_ = status.st_mtim;
+            runs_ = runsIn(path_);
+        }
+        return runs_;
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    std::time_t since_;
+    off_t size_ = -1;
+    timespec changed_{};
+    uint64_t runs_ = 0;
+};
 
 struct CopyProgress {
     uint64_t chunks = 0;
@@ -104,6 +129,7 @@ int32_t runCopy(TQHDC_HANDLE runner, const CopyOptions& options, uint64_t source
     catchInterrupt();
     const bool live = isatty(STDERR_FILENO) == 1;
     const std::time_t since = std::time(nullptr) - 1;
+    BadRunLog logs[] = {{"原盘.txt", since}, {"目标盘.txt", since}};
     const auto begin = std::chrono::steady_clock::now();
     CopyProgress progress;
     bool stopping = false;
@@ -119,14 +145,14 @@ int32_t runCopy(TQHDC_HANDLE runner, const CopyOptions& options, uint64_t source
         const uint64_t position = std::min(progress.chunksDone * kChunk, sourceSize);
         const uint64_t first = progress.startChunk == UINT64_MAX ? 0 : progress.startChunk * kChunk;
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-        const uint64_t badRuns = runsIn(logPath("原盘.txt"), since) + runsIn(logPath("目标盘.txt"), since);
+        const uint64_t badRuns = logs[0].runs() + logs[1].runs();
         line = copyStatusLine(position, sourceSize, elapsed, position > first ? position - first : 0,
                               progress.chunksDone, progress.chunks, badRuns);
         if (live) std::fprintf(stderr, "\r%s   ", line.c_str());
     }
     std::fprintf(stderr, live ? "\r%s   \n" : "%s\n", line.c_str());
-    for (const char* name : {"原盘.txt", "目标盘.txt"}) {
-        if (runsIn(logPath(name), since) > 0) std::cout << "Bad runs are listed in " << logPath(name) << "\n";
+    for (BadRunLog& log : logs) {
+        if (log.runs() > 0) std::cout << "Bad runs are listed in " << log.path() << "\n";
     }
     return watch.result();
 }
