@@ -1,11 +1,9 @@
 // `nvrdisk export`, `nvrdisk info` and `nvrdisk probe`: a recording's stream to a local file, a
 // recording's times and lengths, and the recording library's answer about a drive.
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <utility>
 
@@ -64,17 +62,10 @@ const char* probeSentence(uint32_t code) {
 
 void exportRecording(const std::string& rname, const std::string& outputPath) {
     const ReadSource source = openRecording(rname);
-    const int descriptor = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (descriptor < 0) throw CommandError("cannot create " + outputPath + ": " + std::strerror(errno));
+    OutputFile output(outputPath);
     ProgressBar progress(source.length, isatty(STDERR_FILENO) == 1);
-    uint64_t copied = 0;
-    try {
-        copied = copyToDescriptor(source, descriptor, progress);
-    } catch (...) {
-        close(descriptor);
-        throw;
-    }
-    if (close(descriptor) != 0) throw CommandError("cannot finish writing " + outputPath + ": " + std::strerror(errno));
+    const uint64_t copied = copyToDescriptor(source, output.descriptor(), progress);
+    output.finish(outputPath);
     if (copied != source.length)
         throw CommandError("the recording ended after " + std::to_string(copied) + " of " +
                                std::to_string(source.length) + " bytes (its payload could not be read)",

@@ -1,12 +1,14 @@
 // The read-and-write loop shared by `cat` and `dump`.
 #include "file_copy.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "command_error.h"
@@ -77,6 +79,19 @@ uint64_t copyToDescriptor(const ReadSource& source, int outputDescriptor, Progre
         std::fprintf(stderr, "nvrdisk: the last %llu bytes are not a whole sector and were not read\n",
                      static_cast<unsigned long long>(source.length - done));
     return done;
+}
+
+OutputFile::OutputFile(const std::string& path) : descriptor_(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)) {
+    if (descriptor_ < 0) throw CommandError("cannot create " + path + ": " + std::strerror(errno));
+}
+
+OutputFile::~OutputFile() {
+    if (descriptor_ >= 0) close(descriptor_);
+}
+
+void OutputFile::finish(const std::string& path) {
+    const int result = close(std::exchange(descriptor_, -1));
+    if (result != 0) throw CommandError("cannot finish writing " + path + ": " + std::strerror(errno));
 }
 
 }  // namespace nvrdisk

@@ -86,6 +86,8 @@ TEST_F(NvrdiskRecordings, FailuresAreReported) {
     } cases[] = {
         {{"export", "/1/0/README.txt", outputFile("x")}, "no recording /1/0/README.txt"},
         {{"export", "/1/0/record/missing.nvr", outputFile("x")}, "no recording"},
+        {{"export", "/1/0/" + sampleRecordings().front().indexPath, "/nonexistent/out.264"},
+         "cannot create /nonexistent/out.264"},
         {{"info", "/1/0/README.txt"}, "is not an .nvr index file"},
         {{"info", "/1/0/record/missing.nvr"}, "no file /1/0/record/missing.nvr"},
     };
