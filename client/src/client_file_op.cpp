@@ -174,32 +174,34 @@ int32_t CClientFileOp::RegistIntCallBackByRName(std::string_view name) {
     return Exchange(WithText(protocol::kRegistIntCallBackByRName, name));
 }
 
-void CClientFileOp::ReadDiskRecords(TQHD_DISK_INFO* out, uint32_t count) {
+bool CClientFileOp::ReadDiskRecords(TQHD_DISK_INFO* out, uint32_t count) {
     std::vector<uint8_t> bytes(size_t{count} * protocol::kDiskInfoSize);
-    if (!SectionRead(bytes.data(), bytes.size())) return;
+    if (!SectionRead(bytes.data(), bytes.size())) return false;
     for (uint32_t index = 0; index < count; ++index)
         out[index] = protocol::decodeDiskInfo(std::span<const uint8_t>(bytes).subspan(index * protocol::kDiskInfoSize));
+    return true;
 }
 
-void CClientFileOp::ReadDriverRecords(TQHD_DRIVER_INFO* out, uint32_t count) {
+bool CClientFileOp::ReadDriverRecords(TQHD_DRIVER_INFO* out, uint32_t count) {
     std::vector<uint8_t> bytes(size_t{count} * protocol::kDriverInfoSize);
-    if (!SectionRead(bytes.data(), bytes.size())) return;
+    if (!SectionRead(bytes.data(), bytes.size())) return false;
     for (uint32_t index = 0; index < count; ++index)
         out[index] =
             protocol::decodeDriverInfo(std::span<const uint8_t>(bytes).subspan(index * protocol::kDriverInfoSize));
+    return true;
 }
 
-TQHD_FIND_DATA* CClientFileOp::ReadListing(uint32_t bytes, uint32_t count) {
+bool CClientFileOp::ReadListing(uint32_t bytes, uint32_t count) {
     m_listing.clear();
     std::vector<uint8_t> raw(bytes);
-    if (!SectionRead(raw.data(), raw.size())) return nullptr;
+    if (!SectionRead(raw.data(), raw.size())) return false;
     const size_t records = std::min<size_t>(count, bytes / protocol::kFindDataSize);
     m_listing.reserve(records);
     for (size_t index = 0; index < records; ++index)
         m_listing.push_back(protocol::decodeFindData(std::span<const uint8_t>(raw).subspan(index * protocol::kFindDataSize)));
     for (size_t index = 0; index + 1 < m_listing.size(); ++index) m_listing[index].pNext = &m_listing[index + 1];
     if (!m_listing.empty()) m_listing.back().pNext = nullptr;
-    return m_listing.empty() ? nullptr : m_listing.data();
+    return true;
 }
 
 std::string CClientFileOp::ReadText(uint32_t bytes) {

@@ -53,11 +53,15 @@ public:
     int32_t RegistIntCallBackByRName(std::string_view name);
 
     // Decoders of the section's records after a reply that placed them there.
-    void ReadDiskRecords(TQHD_DISK_INFO* out, uint32_t count);
-    void ReadDriverRecords(TQHD_DRIVER_INFO* out, uint32_t count);
+    // False when the records did not arrive through the section (the connection is then lost).
+    bool ReadDiskRecords(TQHD_DISK_INFO* out, uint32_t count);
+    bool ReadDriverRecords(TQHD_DRIVER_INFO* out, uint32_t count);
     // Reads `bytes` of find records into the listing buffer and links them; returns the first
     // record, or null when none arrived.
-    TQHD_FIND_DATA* ReadListing(uint32_t bytes, uint32_t count);
+    // Takes a listing's records into this object, linked in order; false when they did not arrive.
+    bool ReadListing(uint32_t bytes, uint32_t count);
+    // The first record of the last listing taken, null when it had none.
+    const TQHD_FIND_DATA* ListingHead() const { return m_listing.empty() ? nullptr : m_listing.data(); }
     std::string ReadText(uint32_t bytes);
 
 private:

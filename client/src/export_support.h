@@ -46,7 +46,7 @@ inline int32_t TakeDriverList(CClientFileOp& connection, int32_t code, TQHD_DRIV
     if (code != TQHD_OK || !connection.replied()) return code;
     const uint32_t records = std::min<uint32_t>(connection.reply().value, 4);
     *count = static_cast<int32_t>(records);
-    if (list != nullptr) connection.ReadDriverRecords(list, records);
+    if (list != nullptr && !connection.ReadDriverRecords(list, records)) return protocol::kReadFailed;
     return TQHD_OK;
 }
 

@@ -24,7 +24,8 @@ int32_t ServiceRead(CClientFileOp& connection, uint32_t file, void* buffer, int3
         connection.Abandon();
         return -1;
     }
-    if (got > 0) connection.SectionRead(buffer, static_cast<uint32_t>(got));
+    // Bytes the section did not deliver (a lost service) are not reported as read.
+    if (got > 0 && !connection.SectionRead(buffer, static_cast<uint32_t>(got))) return -1;
     return got;
 }
 
@@ -32,7 +33,8 @@ int32_t ServiceListing(CClientFileOp& connection, uint32_t directory, TQHD_FIND_
     const int32_t code = connection.GetFindFile(directory);
     if (code != TQHD_OK) return code;
     if (!connection.replied() || connection.reply().extra == 0) return TQHD_OK;
-    const TQHD_FIND_DATA* head = connection.ReadListing(connection.reply().extra, connection.reply().value);
+    if (!connection.ReadListing(connection.reply().extra, connection.reply().value)) return protocol::kReadFailed;
+    const TQHD_FIND_DATA* head = connection.ListingHead();
     if (head == nullptr) return TQHD_OK;
     *first = *head;  // the caller's record: its pNext leads to the second record of the listing
     return TQHD_OK;

@@ -24,7 +24,7 @@ int32_t ListDisks(bool nvrDisks, TQHD_DISK_INFO* list, unsigned* count) {
     uint32_t records = std::min(connection->reply().value, kMostDisks);
     if (*count != 0 && *count < records) records = *count;
     *count = records;
-    if (list != nullptr) connection->ReadDiskRecords(list, records);
+    if (list != nullptr && !connection->ReadDiskRecords(list, records)) return protocol::kReadFailed;
     return TQHD_OK;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/message_sink.h"
 #include "protocol/constants.h"
 #include "protocol/messages.h"
+#include "protocol/records.h"
 #include "protocol/section_transfer.h"
 #include "bounded_wait.h"
 
@@ -173,6 +174,27 @@ TEST(ClientConnection, BulkRepliesBeyondTheSectionArriveWholeOrFailWhenTheServic
         if (serviceStays) EXPECT_TRUE(received == data);
         else EXPECT_FALSE(connection.usable()) << "a broken transfer ends the connection";
     }
+}
+
+// A listing larger than the section whose transfer breaks is a failure, not an empty listing.
+TEST(ClientConnection, AListingThatDoesNotArriveIsReportedAsNotRead) {
+    constexpr uint32_t kRecords = 3800;  // beyond the section: a chunked transfer after the reply
+    FakeService service;
+    auto served = std::async(std::launch::async, [&] { return service.registerClient(); });
+    tolvern::CClientFileOp connection;
+    ASSERT_EQ(connection.Connect(), 1u);
+    ASSERT_TRUE(served.get());
+    auto replied = std::async(std::launch::async, [&] {
+        if (service.receive().size() != 8) return false;
+        protocol::armChunkedTransfer(std::span<uint8_t>(service.section().data(), service.section().size()));
+        const bool sent = service.reply(0, kRecords * protocol::kFindDataSize, kRecords);
+        service.hangUp();
+        return sent;
+    });
+    ASSERT_EQ(connection.GetFindFile(7), 0);
+    EXPECT_TRUE(replied.get());
+    EXPECT_FALSE(connection.ReadListing(connection.reply().extra, connection.reply().value));
+    EXPECT_EQ(connection.ListingHead(), nullptr);
 }
 
 }  // namespace
